@@ -11,11 +11,14 @@ namespace stakora {
 namespace {
 
 const char* describe(NumberError::Kind kind) {
-    return kind == NumberError::Kind::TypeMismatch ? "type mismatch: the text is not a number"
-                                                   : "overflow: the value is beyond single precision";
+    return kind == NumberError::Kind::TypeMismatch
+               ? "type mismatch: the text is not a number"
+               : "overflow: the value is beyond single precision";
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -31,7 +34,9 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-bool allDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), isDigit); }
+bool allDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), isDigit);
+}
 
 // The part before the comma: plain digits, or Italian thousands groups "1.234.567" whose first
 // group has one to three digits and every later group exactly three.
@@ -151,11 +156,17 @@ Amount toSingle(std::string_view text) {
     return checked(value);
 }
 
-Amount add(Amount a, Amount b) { return checked(a + b); }
+Amount add(Amount a, Amount b) {
+    return checked(a + b);
+}
 
-Amount multiply(Amount a, Amount b) { return checked(a * b); }
+Amount multiply(Amount a, Amount b) {
+    return checked(a * b);
+}
 
-Amount subtract(Amount a, Amount b) { return checked(a - b); }
+Amount subtract(Amount a, Amount b) {
+    return checked(a - b);
+}
 
 std::string formatAmount(Amount amount) {
     if (std::isnan(amount)) {

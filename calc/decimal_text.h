@@ -17,7 +17,7 @@ enum class Field { Unknown, Prize, Stake };
 
 // Why a computation stopped: a text that is no number, or a value beyond single precision.
 class NumberError : public std::runtime_error {
-public:
+  public:
     enum class Kind { TypeMismatch, Overflow };
 
     explicit NumberError(Kind kind, Field field = Field::Unknown, int row = 0);
@@ -30,7 +30,7 @@ public:
     // The same failure, located at a field of the window.
     NumberError at(Field field, int row = 0) const { return NumberError(kind_, field, row); }
 
-private:
+  private:
     Kind kind_;
     Field field_;
     int row_;

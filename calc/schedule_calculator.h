@@ -24,10 +24,10 @@ struct StakeSchedule {
 };
 
 struct RowResult {
-    int row = 0;         // 1 to 15
-    Amount spend = 0;    // "Spesa": stakes of this row and every filled row before it
-    Amount win = 0;      // "Vincita": prize multiplier times this row's stake
-    Amount profit = 0;   // "Utile": win minus spend
+    int row = 0;        // 1 to 15
+    Amount spend = 0;   // "Spesa": stakes of this row and every filled row before it
+    Amount win = 0;     // "Vincita": prize multiplier times this row's stake
+    Amount profit = 0;  // "Utile": win minus spend
 
     friend bool operator==(const RowResult&, const RowResult&) = default;
 };

@@ -77,9 +77,28 @@ TEST(ToSingle, AcceptsItalianGroupingAndSurroundingBlanks) {
 }
 
 TEST(ToSingle, RejectsEverythingElseAPasteCanBring) {
-    for (const char* text : {"1.5", "1.23", "12.3456", "1..234", ".5", "1.234.56", "1234.567",
-                             "1,234.5", " ", "-5", "+5", "1e5", "1E5", "abc", "10€", "1 000",
-                             "0x10", "inf", "nan", "5,-1", "\xc2\xa0" "5"}) {
+    for (const char* text : {"1.5",
+                             "1.23",
+                             "12.3456",
+                             "1..234",
+                             ".5",
+                             "1.234.56",
+                             "1234.567",
+                             "1,234.5",
+                             " ",
+                             "-5",
+                             "+5",
+                             "1e5",
+                             "1E5",
+                             "abc",
+                             "10€",
+                             "1 000",
+                             "0x10",
+                             "inf",
+                             "nan",
+                             "5,-1",
+                             "\xc2\xa0"
+                             "5"}) {
         EXPECT_EQ(failureOf(text), Kind::TypeMismatch) << '"' << text << '"';
     }
 }

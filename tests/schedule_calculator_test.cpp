@@ -23,8 +23,8 @@ StakeSchedule scheduleOf(std::string prize, std::vector<std::string> stakes) {
 
 Outcome runOf(const StakeSchedule& schedule) {
     Outcome run{};
-    run.outcome = ScheduleCalculator::run(
-        schedule, [&](const RowResult& row) { run.rows.push_back(row); });
+    run.outcome =
+        ScheduleCalculator::run(schedule, [&](const RowResult& row) { run.rows.push_back(row); });
     return run;
 }
 

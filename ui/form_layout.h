@@ -1,0 +1,68 @@
+// The designed look of the window as data: every control's container, place and size in twips,
+// tab index, fixed text and look. Built into widgets once at start-up, never rearranged.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form_model.h"
+
+namespace stakora {
+
+inline constexpr int kNotArray = -1;
+inline constexpr int kNoTabIndex = -1;
+inline constexpr int kTwipsPerPixel = 15;  // at 96 dots per inch
+
+enum class ControlKind { Frame, Label, TextBox, Button, Picture };
+enum class Align { Left, Center, Right };
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+struct ControlLayout {
+    std::string_view name;  // "txtPuntata", "Label1", "Frame4"
+    int index = kNotArray;  // member of a control array
+    ControlKind kind = ControlKind::Label;
+    std::string_view container;  // id of the enclosing frame; empty for the window itself
+    int left = 0, top = 0, width = 0, height = 0;  // twips, from the container's top left
+    int tabIndex = kNoTabIndex;
+    std::string_view text;
+    Align align = Align::Left;
+    std::optional<Rgb> background;  // empty: the toolkit's default
+    std::optional<Rgb> foreground;
+    double fontPoints = 0;      // 0: the window font
+    bool border = false;        // single-line border around a label
+    std::string_view resource;  // picture file, for a Picture
+
+    // "txtPuntata(3)", "Frame1(0)", "Frame4"
+    std::string id() const;
+    // The handlers' name for it, for a control they use.
+    std::optional<ControlRef> ref() const;
+};
+
+struct WindowLayout {
+    std::string_view name = "frmAmain";
+    std::string_view caption;
+    int width = 0, height = 0;  // client area, twips
+    Rgb background;
+    std::string_view fontFamily;
+    double fontPoints = 0;
+    std::string_view icon;
+};
+
+const WindowLayout& windowLayout();
+// Containers come before what they contain.
+const std::vector<ControlLayout>& formLayout();
+const ControlLayout& layoutOf(ControlRef ref);
+// The controls that take the focus, in tab order; Tab from the last returns to the first.
+const std::vector<ControlRef>& focusOrder();
+
+constexpr int toPixels(int twips) {
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
+
+}  // namespace stakora

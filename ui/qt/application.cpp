@@ -1,0 +1,52 @@
+#include "application.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "main_window.h"
+#include "qt_window_port.h"
+
+namespace stakora::qt {
+
+namespace {
+
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Qt aborts when its default platform finds no display; tell the user instead.
+bool hasDisplay() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
+int runApplication(int argc, char** argv) {
+    if (!hasDisplay()) {
+        std::fputs(
+            "stakora: no graphical display to open the window on (DISPLAY is not set).\n"
+            "Run it from a desktop session, or under Xvfb: xvfb-run build/app/stakora\n",
+            stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Stakora"));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setDesktopFileName(QStringLiteral("stakora"));
+
+    auto port = std::make_unique<QtWindowPort>();
+    QtWindowPort& window = *port;
+    const MainWindow handlers(std::move(port));
+    window.showCentred();
+    return QApplication::exec();
+}
+
+}  // namespace stakora::qt

@@ -66,17 +66,6 @@ qsizetype utf16Position(const QString& text, int characters) {
     return position;
 }
 
-// The character code a key press types, as the KeyPress handlers see it, or 0 for a key that
-// types none (arrows, Home, Insert...). Ctrl with a letter types the matching control character.
-int typedCode(const QKeyEvent& event, char32_t character) {
-    const bool ctrl = event.modifiers().testFlag(Qt::ControlModifier) &&
-                      !event.modifiers().testFlag(Qt::AltModifier);
-    if (ctrl && character < 128 && std::isalpha(static_cast<int>(character))) {
-        return std::toupper(static_cast<int>(character)) - '@';
-    }
-    return static_cast<int>(character);
-}
-
 }  // namespace
 
 // A text box whose typed characters pass through a KeyPress handler first, and which reports
@@ -97,9 +86,10 @@ class TextField final : public QLineEdit {
             QLineEdit::keyPressEvent(event);
             return;
         }
-        // Every character of the event must pass; none is typed otherwise.
+        // Every character of the event must pass; none is typed otherwise. Ctrl+letter types a
+        // control character (or the bare letter, on some platforms): discarded either way.
         for (char32_t character : event->text().toUcs4()) {
-            if (keyPress(typedCode(*event, character)) == 0) {
+            if (keyPress(static_cast<int>(character)) == 0) {
                 event->accept();
                 return;
             }

@@ -1,0 +1,268 @@
+// The real Qt window, offscreen: built as the layout says, and driven by simulated keys and
+// clicks through the handlers.
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "form_layout.h"
+#include "qt_test_support.h"
+
+namespace stakora::qt {
+namespace {
+
+using testing::MessageBoxCatcher;
+using testing::ShownWindow;
+
+QColor colourOf(Rgb rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+class QtWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(QTest::qWaitForWindowActive(window_.port)); }
+    void TearDown() override { EXPECT_TRUE(catcher_.take().empty()) << "an unexpected box"; }
+
+    QtWindowPort& port() { return *window_.port; }
+    QLineEdit* field(ControlRef ref) { return port().textBox(ref); }
+    QString caption(ControlRef ref) { return port().label(ref)->text(); }
+    void click(ControlRef button) { QTest::mouseClick(port().widget(button), Qt::LeftButton); }
+    // After a modal box the offscreen platform does not give the window back by itself.
+    void reactivate() {
+        port().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&port()));
+    }
+    QWidget* focused() { return QApplication::focusWidget(); }
+
+    MessageBoxCatcher catcher_;
+    ShownWindow window_;
+};
+
+TEST_F(QtWindowTest, BuildsEveryControlWhereTheLayoutPutsIt) {
+    const WindowLayout& window = windowLayout();
+    EXPECT_EQ(port().windowTitle(), "  STAKORA DI GIOCO");
+    EXPECT_EQ(port().size(), QSize(397, 575));
+    EXPECT_EQ(port().minimumSize(), port().maximumSize());  // fixed size
+    EXPECT_EQ(port().palette().color(QPalette::Window), colourOf(window.background));
+    EXPECT_FALSE(port().windowIcon().isNull());
+
+    for (const ControlLayout& control : formLayout()) {
+        SCOPED_TRACE(control.id());
+        QWidget* widget = port().widgetById(control.id());
+        ASSERT_NE(widget, nullptr);
+        const QWidget* container =
+            control.container.empty() ? &port() : port().widgetById(std::string(control.container));
+        EXPECT_EQ(widget->parentWidget(), container);
+        const QRect expected(toPixels(control.left), toPixels(control.top), toPixels(control.width),
+                             toPixels(control.height));
+        EXPECT_EQ(widget->geometry(), expected);
+        const double points = control.fontPoints > 0 ? control.fontPoints : window.fontPoints;
+        EXPECT_DOUBLE_EQ(widget->font().pointSizeF(), points);
+        EXPECT_EQ(widget->font().families().value(0), "Segoe UI");
+        if (auto* label = qobject_cast<QLabel*>(widget); label && !label->pixmap().isNull()) {
+            EXPECT_EQ(label->pixmap().size(), QSize(156, 16));
+        } else if (label) {
+            EXPECT_EQ(label->text().toStdString(), control.text);
+            EXPECT_EQ(label->palette().color(QPalette::Window), colourOf(*control.background));
+        }
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            EXPECT_EQ(button->text().toStdString(), control.text);
+            EXPECT_FALSE(button->isDefault() || button->autoDefault());
+        }
+        if (control.foreground) {
+            EXPECT_EQ(widget->palette().color(QPalette::WindowText), colourOf(*control.foreground));
+        }
+    }
+    EXPECT_EQ(port().widgetById("Label1(2)"), nullptr);
+    EXPECT_EQ(port().widgetById("txtPuntata(0)"), nullptr);
+    EXPECT_EQ(field(txtPremio())->text(), "11,67");
+    EXPECT_EQ(field(txtPremio())->palette().color(QPalette::Base), QColor(24, 120, 137));
+}
+
+TEST_F(QtWindowTest, FixedTextsFitTheirControls) {
+    for (const ControlLayout& control : formLayout()) {
+        if (control.text.empty()) {
+            continue;
+        }
+        QWidget* widget = port().widgetById(control.id());
+        const QFontMetrics metrics(widget->font());
+        const QString text =
+            QString::fromUtf8(control.text.data(), static_cast<qsizetype>(control.text.size()));
+        EXPECT_LT(metrics.horizontalAdvance(text), widget->width()) << control.id();
+        EXPECT_LE(metrics.height(), widget->height()) << control.id();
+    }
+}
+
+TEST_F(QtWindowTest, StartsInTheFirstStakeAndTabsRoundTheFocusableControls) {
+    EXPECT_EQ(focused(), field(txtPuntata(1)));
+    QTest::keyClick(field(txtPuntata(1)), Qt::Key_Tab);
+    EXPECT_EQ(focused(), field(txtPuntata(2)));
+    port().setFocus(txtPuntata(15));
+    for (ControlRef next : {cmdElabora(), txtPremio(), cmdClear(), txtPuntata(1)}) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        EXPECT_EQ(focused(), port().widget(next)) << nameOf(next);
+    }
+}
+
+TEST_F(QtWindowTest, ScreenReadersHearEachFieldsNameAndEachCellsValue) {
+    QAccessibleInterface* stake = QAccessible::queryAccessibleInterface(field(txtPuntata(3)));
+    ASSERT_NE(stake, nullptr);
+    EXPECT_EQ(stake->text(QAccessible::Name), "Puntata 3");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(field(txtPremio()))->text(QAccessible::Name),
+              "PREMIO V.L.P");
+
+    field(txtPuntata(3))->setText("4");
+    click(cmdElabora());
+    QAccessibleInterface* cell = QAccessible::queryAccessibleInterface(port().label(lblUtile(3)));
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name), "42,68");
+    EXPECT_EQ(cell->text(QAccessible::Description), "Utile 3");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(port().label(lblSpesa(9)))
+                  ->text(QAccessible::Description),
+              "Spesa 9");
+}
+
+TEST_F(QtWindowTest, TypedKeysPassOnlyDigitsCommasAndBackspace) {
+    QLineEdit* stake = field(txtPuntata(1));
+    QTest::keyClicks(stake, "1a2.3,4");
+    EXPECT_EQ(stake->text(), "123,4");
+    QTest::keyClick(stake, Qt::Key_Backspace);
+    QTest::keyClick(stake, Qt::Key_Minus);
+    QTest::keyClick(stake, Qt::Key_Space);
+    EXPECT_EQ(stake->text(), "123,");
+    // Keys that type no character keep working.
+    QTest::keyClick(stake, Qt::Key_Home);
+    QTest::keyClick(stake, Qt::Key_Delete);
+    EXPECT_EQ(stake->text(), "23,");
+
+    QLineEdit* prize = field(txtPremio());
+    prize->selectAll();
+    QTest::keyClicks(prize, "7x,5.");
+    QTest::keyClick(prize, Qt::Key_Return);
+    EXPECT_EQ(prize->text(), "7,5");
+}
+
+TEST_F(QtWindowTest, CtrlShortcutsTypeNothingButTheContextMenuPastes) {
+    QLineEdit* stake = field(txtPuntata(2));
+    QApplication::clipboard()->setText("1.5");
+    QTest::keyClick(stake, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(stake->text(), "");
+    stake->setText("42");
+    stake->selectAll();
+    QTest::keyClick(stake, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(stake->text(), "42");
+
+    std::unique_ptr<QMenu> menu(stake->createStandardContextMenu());
+    QAction* paste = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == "edit-paste" ||
+            action->text().remove('&').startsWith("Paste")) {
+            paste = action;
+        }
+    }
+    ASSERT_NE(paste, nullptr);
+    paste->trigger();
+    EXPECT_EQ(stake->text(), "1.5");
+    QTest::keyClick(stake, Qt::Key_Insert, Qt::ShiftModifier);  // Shift+Insert still pastes
+    EXPECT_EQ(stake->text(), "1.51.5");
+}
+
+TEST_F(QtWindowTest, EnterMovesDownTheColumnWithTheNextTextSelected) {
+    field(txtPuntata(4))->setText("250");
+    port().setFocus(txtPuntata(3));
+    QTest::keyClick(field(txtPuntata(3)), Qt::Key_Return);
+    EXPECT_EQ(focused(), field(txtPuntata(3)));  // queued: moves after the handler returns
+    QApplication::processEvents();
+    EXPECT_EQ(focused(), field(txtPuntata(4)));
+    EXPECT_EQ(field(txtPuntata(4))->selectedText(), "250");
+
+    field(txtPuntata(1))->setText("9");
+    port().setFocus(txtPuntata(15));
+    QTest::keyClick(field(txtPuntata(15)), Qt::Key_Enter);
+    QApplication::processEvents();
+    EXPECT_EQ(focused(), field(txtPuntata(1)));
+    EXPECT_EQ(field(txtPuntata(1))->selectedText(), "9");
+
+    port().setFocus(txtPremio());
+    QTest::keyClick(field(txtPremio()), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(focused(), field(txtPremio()));
+}
+
+TEST_F(QtWindowTest, AClickThatBringsTheFocusSelectsTheWholeStake) {
+    QLineEdit* stake = field(txtPuntata(6));
+    stake->setText("1234");
+    QTest::mouseClick(stake, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(focused(), stake);
+    EXPECT_EQ(stake->selectedText(), "1234");
+    QTest::keyClick(stake, Qt::Key_5);
+    EXPECT_EQ(stake->text(), "5");
+    // A further click in the focused field places the caret as usual.
+    stake->setText("1234");
+    stake->selectAll();
+    QTest::mouseClick(stake, Qt::LeftButton, {}, QPoint(stake->width() - 3, 5));
+    EXPECT_FALSE(stake->hasSelectedText());
+}
+
+TEST_F(QtWindowTest, ElaboraShowsTheRowsAndCancellaEmptiesThem) {
+    QTest::keyClicks(field(txtPuntata(1)), "10");
+    click(cmdElabora());
+    EXPECT_EQ(caption(lblSpesa(1)), "10,00");
+    EXPECT_EQ(caption(lblVincita(1)), "116,70");
+    EXPECT_EQ(caption(lblUtile(1)), "106,70");
+    EXPECT_EQ(caption(lblSpesa(2)), "");
+
+    field(txtPremio())->setText("2");
+    click(cmdClear());
+    for (int row = 1; row <= ROW_COUNT; ++row) {
+        EXPECT_EQ(field(txtPuntata(row))->text(), "");
+        EXPECT_EQ(caption(lblSpesa(row)) + caption(lblVincita(row)) + caption(lblUtile(row)), "");
+    }
+    EXPECT_EQ(field(txtPremio())->text(), "2");
+}
+
+TEST_F(QtWindowTest, EmptyPrizeShowsTheWarningThenGoesToThePrize) {
+    field(txtPuntata(1))->setText("5");
+    field(txtPremio())->clear();
+    click(cmdElabora());
+    const auto boxes = catcher_.take();
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(boxes[0].text, "Inserire Premio ..! ");
+    EXPECT_EQ(boxes[0].title, "Stakora");
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[0].buttons, 1);
+    EXPECT_EQ(caption(lblSpesa(1)), "");
+    reactivate();
+    EXPECT_EQ(focused(), field(txtPremio()));
+}
+
+TEST_F(QtWindowTest, PastedNonsenseIsReportedAndTheWindowGoesOn) {
+    field(txtPuntata(1))->setText("3");
+    field(txtPuntata(2))->setText("abc");
+    click(cmdElabora());
+    auto boxes = catcher_.take();
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_NE(boxes[0].text.find("riga 2"), std::string::npos);
+    EXPECT_EQ(caption(lblSpesa(1)), "3,00");
+    reactivate();
+    EXPECT_EQ(focused(), field(txtPuntata(2)));
+    EXPECT_EQ(field(txtPuntata(2))->selectedText(), "abc");
+
+    field(txtPuntata(2))->setText("1.5");
+    click(cmdElabora());
+    boxes = catcher_.take();
+    ASSERT_EQ(boxes.size(), 1U);
+    field(txtPuntata(2))->setText("1");
+    click(cmdElabora());
+    EXPECT_EQ(caption(lblSpesa(2)), "4,00");  // still alive and computing
+}
+
+}  // namespace
+}  // namespace stakora::qt

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev fonts-open-sans)
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth hyperfine time)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils xdotool python3-xlib
+    hyperfine time)
 
 install_missing() {
     local missing=()

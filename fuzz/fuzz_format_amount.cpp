@@ -1,6 +1,6 @@
-// Any float: formatAmount writes two decimals with the comma, never an exponent or "-0,00", and
-// the text reads back within half a cent of the amount (exactly to the cent where single
-// precision still holds cents).
+// Any float: formatAmount writes two decimals with the comma, never an exponent or "-0,00"; the
+// cents are the amount's rounded half away from zero (where single precision still holds cents)
+// and the text reads back through toSingle.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -39,16 +39,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // The cents shown are the amount's own, rounded half away from zero; only where the amount
-    // lies within a hair of a half cent may the typed digits decide the other way.
-    const double cents = exact * 100.0;
+    // lies within half an ulp of a half cent may its shortest digits (as typed) decide the other
+    // way. Above about 1e5 an ulp exceeds a cent and this only bounds the distance.
+    const double cents = exact * 100.0;  // exact: a float times 100 fits a double
+    const double halfUlpInCents =
+        50.0 * (static_cast<double>(std::nextafter(std::fabs(amount), INFINITY)) - exact);
     const double fraction = cents - std::floor(cents);
     std::string digits = magnitude;
     digits.erase(digits.find(','), 1);
     const double shownCents = std::stod(digits);
-    if (std::fabs(fraction - 0.5) > 1e-3) {
+    if (std::fabs(fraction - 0.5) > halfUlpInCents + 1e-9) {
         reference::check(shownCents == std::round(cents), "cents are not the amount rounded");
     } else {
-        reference::check(std::fabs(shownCents - cents) <= 0.5 + 1e-3, "cents too far off");
+        reference::check(std::fabs(shownCents - cents) <= 0.5 + halfUlpInCents + 1e-9,
+                         "cents too far off");
     }
     reference::check(negative == (amount < 0 && shownCents != 0), "sign is wrong");
     return 0;

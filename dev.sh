@@ -42,7 +42,7 @@ sanitized_tests() {
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --test-dir build-asan --output-on-failure -j2 --label-exclude bench
+        ctest --test-dir build-asan --output-on-failure -j2 --label-exclude 'bench|packaging'
 }
 
 case "${1:-}" in

@@ -22,6 +22,7 @@ convert -size 48x48 "xc:$grey" \
     -fill none -stroke white -strokewidth 3 -draw 'polyline 31,34 36,24 41,14' \
     -fill white -stroke none -draw 'polygon 35,12 44,8 43,18' \
     -type TrueColor -define png:color-type=2 PNG24:stakora.png
+convert stakora.png stakora.ico  # the same icon for Windows builds
 
 # The footer: the program's name on a teal-to-grey band.
 convert -size 16x156 "gradient:$teal-$grey" -rotate -90 \

@@ -40,7 +40,7 @@ int runApplication(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stakora"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
-    QApplication::setDesktopFileName(QStringLiteral("stakora"));
+    QApplication::setDesktopFileName(QStringLiteral("org.stakora.Stakora"));
 
     auto port = std::make_unique<QtWindowPort>();
     QtWindowPort& window = *port;

@@ -174,6 +174,18 @@ TEST_F(QtWindowTest, CtrlShortcutsTypeNothingButTheContextMenuPastes) {
     EXPECT_EQ(stake->text(), "1.51.5");
 }
 
+TEST_F(QtWindowTest, ALongPasteIsKeptWholeAndAnsweredAtOnce) {
+    QLineEdit* stake = field(txtPuntata(1));
+    QApplication::clipboard()->setText(QString(100000, u'7'));
+    stake->paste();
+    EXPECT_EQ(stake->text().size(), 100000);
+    click(cmdElabora());
+    const auto boxes = catcher_.take();
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_NE(boxes[0].text.find("troppo grande"), std::string::npos);
+    EXPECT_EQ(stake->text().size(), 100000);  // the user's text is still there to fix
+}
+
 TEST_F(QtWindowTest, EnterMovesDownTheColumnWithTheNextTextSelected) {
     field(txtPuntata(4))->setText("250");
     port().setFocus(txtPuntata(3));

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program as a user starts it: with no display it says so and exits at once; under
-# Xvfb it opens its window with its caption, and closing the window ends it with status 0.
+# Xvfb it opens its window with its caption, takes keys and clicks, and closing the window ends
+# it with status 0 (in the sanitizer build, with no leak).
 #   tests/real_window_test.sh PATH_TO_STAKORA
 set -euo pipefail
 program=${1:?usage: real_window_test.sh PATH_TO_STAKORA}
@@ -27,6 +28,18 @@ window=$(timeout 20 xdotool search --sync --name '^  STAKORA DI GIOCO$' | head -
 geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ {print $2}')
 [ "$geometry" = "397x575" ] || { echo "FAIL: window is $geometry"; exit 1; }
 echo "ok: window $window is $geometry"
+
+# Use it: a stake typed with Enter down the column, ELABORA, Cancella (pixel places of the
+# first stake field and of the two buttons in the 397 x 575 window).
+xdotool mousemove --window "$window" 71 68 click 1
+xdotool type --delay 10 '10'
+xdotool key Return
+xdotool type --delay 10 '2,5'
+xdotool mousemove --window "$window" 247 516 click 1
+xdotool mousemove --window "$window" 60 541 click 1
+sleep 0.2
+kill -0 $app 2>/dev/null || { echo "FAIL: the program died while in use"; exit 1; }
+echo "ok: typed, computed and cleared"
 
 # Close it as a window manager would: WM_DELETE_WINDOW, not destroying it.
 /usr/bin/python3 - "$window" <<'PY'

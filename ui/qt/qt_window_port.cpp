@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <limits>
 #include <stdexcept>
 
 #include "form_layout.h"
@@ -234,6 +235,9 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
         }
         case ControlKind::TextBox: {
             auto* field = new TextField(toQString(c.text), parent);
+            // The designed text boxes have no length limit; Qt's default would cut a long
+            // paste short without a word.
+            field->setMaxLength(std::numeric_limits<int>::max());
             field->setAlignment(toQt(c.align));
             paint(field, QPalette::Base, c.background);
             if (ref->control == Control::txtPremio) {

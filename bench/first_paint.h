@@ -8,7 +8,7 @@
 #include <QTimer>
 
 class QuitAfterFirstPaint : public QObject {
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && !painted_) {
             painted_ = true;
@@ -18,6 +18,6 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     bool painted_ = false;
 };

@@ -1,7 +1,7 @@
 // Any prize and fifteen stake texts (one per line): the rows delivered, and where a run stops,
 // agree with a plain recomputation from the reference conversion.
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

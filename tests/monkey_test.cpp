@@ -34,7 +34,7 @@ unsigned long setting(const char* name, unsigned long fallback) {
 }
 
 class Monkey {
-public:
+  public:
     Monkey(QtWindowPort& port, MessageBoxCatcher& catcher, unsigned long seed)
         : port_(port), catcher_(catcher), random_(seed) {
         fields_.push_back(txtPremio());
@@ -64,7 +64,7 @@ public:
     int elaboras() const { return elaboras_; }
     int boxes() const { return boxes_; }
 
-private:
+  private:
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
 
     QWidget* focused() {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,19 +44,33 @@ Qt::Alignment toQt(Align align) {
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-// The window font: "Segoe UI" where the system has it, otherwise a humanist sans of similar
-// proportions, so the designed sizes hold the same texts without clipping.
-QFont windowFont(double points) {
-    QFont font;
-    font.setFamilies({QString::fromUtf8(windowLayout().fontFamily.data(),
-                                        static_cast<qsizetype>(windowLayout().fontFamily.size())),
-                      "Selawik", "Open Sans", "Noto Sans", "DejaVu Sans"});
-    font.setPointSizeF(points);
-    return font;
-}
-
 QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The window font: "Segoe UI" where the system has it, otherwise a humanist sans of similar
+// proportions, so the designed sizes hold the same texts without clipping. Resolved once to a
+// single installed family: a list of absent families would make every font lookup search
+// fontconfig's fallbacks again.
+QFont windowFont(double points) {
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
+        const QString designed = toQString(windowLayout().fontFamily);
+        for (const QString& candidate :
+             {designed, QStringLiteral("Selawik"), QStringLiteral("Open Sans"),
+              QStringLiteral("Noto Sans"), QStringLiteral("DejaVu Sans")}) {
+            if (installed.contains(candidate)) {
+                return candidate;
+            }
+        }
+        return QString();  // the toolkit's default sans
+    }();
+    QFont font = QApplication::font();
+    if (!family.isEmpty()) {
+        font.setFamily(family);
+    }
+    font.setPointSizeF(points);
+    return font;
 }
 
 // Positions in characters (code points) to positions in a QString's UTF-16 units.

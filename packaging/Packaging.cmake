@@ -28,8 +28,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The designed look needs a humanist sans where Segoe UI is missing.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-open-sans")
+# The designed look needs a humanist sans where Segoe UI is missing; the toolkit's menus and
+# buttons speak Italian with its translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-open-sans, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Staking plan calculator
  Type up to fifteen successive stakes and a prize multiplier; for every row
  Stakora shows the money spent so far, what a win would pay and the net result.")

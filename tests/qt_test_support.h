@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "application.h"
 #include "main_window.h"
 #include "qt_window_port.h"
 
@@ -44,16 +45,10 @@ class MessageBoxCatcher {
     std::vector<Box> boxes_;
 };
 
-// The real window with its handlers, shown and active.
+// The real window with its handlers, started as the program starts it.
 struct ShownWindow {
-    ShownWindow() {
-        auto owned = std::make_unique<QtWindowPort>();
-        port = owned.get();
-        handlers = std::make_unique<MainWindow>(std::move(owned));
-        port->showCentred();
-    }
-    QtWindowPort* port;
-    std::unique_ptr<MainWindow> handlers;
+    Program program;
+    QtWindowPort* port = &program.window();
 };
 
 }  // namespace stakora::qt::testing

@@ -36,7 +36,7 @@ xdotool type --delay 10 '10'
 xdotool key Return
 xdotool type --delay 10 '2,5'
 xdotool mousemove --window "$window" 247 516 click 1
-xdotool mousemove --window "$window" 60 541 click 1
+xdotool mousemove --window "$window" 76 515 click 1
 sleep 0.2
 kill -0 $app 2>/dev/null || { echo "FAIL: the program died while in use"; exit 1; }
 echo "ok: typed, computed and cleared"

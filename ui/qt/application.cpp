@@ -1,6 +1,8 @@
 #include "application.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +31,19 @@ bool hasDisplay() {
 
 }  // namespace
 
+Program::Program() {
+    if (translator_.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&translator_);
+    }
+    auto port = std::make_unique<QtWindowPort>();
+    window_ = port.get();
+    handlers_ = std::make_unique<MainWindow>(std::move(port));
+    window_->showCentred();
+}
+
+Program::~Program() = default;
+
 int runApplication(int argc, char** argv) {
     if (!hasDisplay()) {
         std::fputs(
@@ -42,10 +57,7 @@ int runApplication(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("org.stakora.Stakora"));
 
-    auto port = std::make_unique<QtWindowPort>();
-    QtWindowPort& window = *port;
-    const MainWindow handlers(std::move(port));
-    window.showCentred();
+    const Program stakora;
     return QApplication::exec();
 }
 

@@ -95,7 +95,6 @@ TEST_F(MainWindowTest, CancellaEmptiesStakesAndCellsButKeepsPrizeAndFocus) {
     elabora();
     port().setFocus(txtPuntata(7));
     port().clearLog();
-    port().model().setFocus(txtPuntata(7));
     window_.onClearClick();
     for (int row = 1; row <= ROW_COUNT; ++row) {
         EXPECT_EQ(model().textBox(txtPuntata(row)).text, "");

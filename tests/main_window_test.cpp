@@ -38,6 +38,9 @@ using Captions = std::vector<std::string>;
 TEST_F(MainWindowTest, StartsWithTheDefaultPrizeAndTheFocusInTheFirstStake) {
     EXPECT_EQ(model().textBox(txtPremio()).text, "11,67");
     EXPECT_EQ(model().focus(), txtPuntata(1));
+    // Entering it ran its GotFocus handler.
+    EXPECT_EQ(port().log(),
+              (std::vector<std::string>{"focus txtPuntata(1)", "select txtPuntata(1) 0 0"}));
     for (int row = 1; row <= ROW_COUNT; ++row) {
         EXPECT_EQ(model().textBox(txtPuntata(row)).text, "");
         EXPECT_EQ(rowCaptions(row), Captions({"", "", ""}));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "form_layout.h"
+
 namespace stakora {
 
 namespace {
@@ -42,6 +44,8 @@ int characterCount(const std::string& utf8) {
 
 MainWindow::MainWindow(std::unique_ptr<WindowPort> port) : port_(std::move(port)) {
     port_->listen(*this);
+    // The window opens in the focusable control with the lowest tab index: the first stake.
+    port_->setFocus(focusOrder().front());
 }
 
 void MainWindow::onElaboraClick() {

@@ -9,7 +9,8 @@ namespace stakora {
 
 class MainWindow final : public WindowEvents {
   public:
-    // Takes the toolkit for the whole run and starts listening to its events.
+    // Takes the toolkit for the whole run, listens to its events and puts the focus in the
+    // first stake field.
     explicit MainWindow(std::unique_ptr<WindowPort> port);
 
     MainWindow(const MainWindow&) = delete;

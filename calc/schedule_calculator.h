@@ -11,10 +11,11 @@
 namespace stakora {
 
 inline constexpr int ROW_COUNT = 15;
+inline constexpr const char* kDefaultPrizeText = "11,67";
 
 // The texts of one computation, exactly as they stand in the window.
 struct StakeSchedule {
-    std::string prizeText = "11,67";
+    std::string prizeText = kDefaultPrizeText;
     std::array<std::string, ROW_COUNT> stakeTexts{};  // rows 1 to 15 at [0] to [14]
 
     std::string& stakeText(int row) { return stakeTexts.at(static_cast<std::size_t>(row - 1)); }

@@ -9,7 +9,6 @@
 namespace stakora {
 
 inline constexpr const char* kAppTitle = "Stakora";
-inline constexpr const char* kDefaultPrizeText = "11,67";
 
 // The controls that handlers read, write or focus. Arrays are indexed 1 to ROW_COUNT.
 enum class Control { txtPremio, txtPuntata, lblSpesa, lblVincita, lblUtile, cmdElabora, cmdClear };

@@ -21,7 +21,7 @@ std::string describe(const NumberError& error) {
         prize ? "Il premio" : "La puntata della riga " + std::to_string(error.row());
     if (error.kind() == NumberError::Kind::TypeMismatch) {
         return where + " non è un numero.\nUsare solo cifre e la virgola (per esempio " +
-               (prize ? "11,67" : "10,50") + ").";
+               (prize ? kDefaultPrizeText : "10,50") + ").";
     }
     if (prize) {
         return "Il premio è troppo grande per essere calcolato.";

@@ -35,12 +35,12 @@ PY
 
 QT_QPA_PLATFORM=offscreen measure offscreen
 
-display=:$((RANDOM % 400 + 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display and writes its number when ready. -noreset: otherwise the server
+# resets whenever its last client leaves, refusing whoever connects meanwhile.
+ready=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
-for _ in $(seq 50); do
-    DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
+trap 'kill $xvfb 2>/dev/null; rm -f "$ready"' EXIT
+for _ in $(seq 100); do [ -s "$ready" ] && break; sleep 0.1; done
+display=:$(head -n 1 "$ready")
 DISPLAY=$display QT_QPA_PLATFORM=xcb measure xvfb

@@ -14,12 +14,16 @@ message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "$prog
 grep -q 'no graphical display' <<<"$message" || { echo "FAIL: message was: $message"; exit 1; }
 echo "ok: without a display: $message" | head -n 1
 
-display=:$((RANDOM % 400 + 500))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display and writes its number when ready (two of these tests may run at
+# once). -noreset: otherwise the server resets whenever its last client leaves, refusing
+# whoever connects meanwhile.
+ready=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+trap 'kill $xvfb 2>/dev/null || true; rm -f "$ready"' EXIT
+for _ in $(seq 100); do [ -s "$ready" ] && break; sleep 0.1; done
+[ -s "$ready" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=:$(head -n 1 "$ready")
 
 env -u QT_QPA_PLATFORM "$program" &
 app=$!

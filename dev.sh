@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-open-sans)
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool python3-xlib
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool python3-xlib openbox
     hyperfine time desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -16,9 +16,9 @@ echo "ok: without a display: $message" | head -n 1
 
 # Xvfb picks a free display and writes its number when ready (two of these tests may run at
 # once). -noreset: otherwise the server resets whenever its last client leaves, refusing
-# whoever connects meanwhile.
+# whoever connects meanwhile. -r: no key autorepeat, so a key press held up by load types once.
 ready=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -r 3>"$ready" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -f "$ready"' EXIT
 for _ in $(seq 100); do [ -s "$ready" ] && break; sleep 0.1; done

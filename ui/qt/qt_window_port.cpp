@@ -49,17 +49,17 @@ QString toQString(std::string_view text) {
 }
 
 // The window font: "Segoe UI" where the system has it, otherwise a humanist sans of similar
-// proportions, so the designed sizes hold the same texts without clipping. Resolved once to a
-// single installed family: a list of absent families would make every font lookup search
-// fontconfig's fallbacks again.
+// proportions, so the designed sizes hold the same texts without clipping. Each candidate is
+// looked up by its own name, without listing every installed family, and the first one found
+// is the single family of every font of the window: a list that started with an absent family
+// would have each later lookup ask fontconfig about it again.
 QFont windowFont(double points) {
     static const QString family = [] {
-        const QStringList installed = QFontDatabase::families();
-        const QString designed = toQString(windowLayout().fontFamily);
         for (const QString& candidate :
-             {designed, QStringLiteral("Selawik"), QStringLiteral("Open Sans"),
-              QStringLiteral("Noto Sans"), QStringLiteral("DejaVu Sans")}) {
-            if (installed.contains(candidate)) {
+             {toQString(windowLayout().fontFamily), QStringLiteral("Selawik"),
+              QStringLiteral("Open Sans"), QStringLiteral("Noto Sans"),
+              QStringLiteral("DejaVu Sans")}) {
+            if (!QFontDatabase::styles(candidate).isEmpty()) {  // installed under that name
                 return candidate;
             }
         }
@@ -164,6 +164,27 @@ class CellLabel final : public QLabel {
         QPainter painter(this);
         painter.setPen(QColor(96, 96, 96));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+// A command button that Enter and the keypad's Enter press too, as Space does, when it has the
+// focus: what every desktop's standard buttons do. It is never a default button, so Enter typed
+// elsewhere stays with the field it was typed in.
+class CommandButton final : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            event->accept();
+            if (!event->isAutoRepeat()) {
+                click();
+            }
+            return;
+        }
+        QPushButton::keyPressEvent(event);
     }
 };
 
@@ -281,7 +302,7 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
             break;
         }
         case ControlKind::Button: {
-            auto* button = new QPushButton(toQString(c.text), parent);
+            auto* button = new CommandButton(toQString(c.text), parent);
             button->setAutoDefault(false);
             button->setDefault(false);
             paint(button, QPalette::Button, c.background);
@@ -401,6 +422,10 @@ void QtWindowPort::messageBox(const std::string& prompt, const std::string& titl
                     QString::fromStdString(prompt), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+    // Give the keyboard back to the window, so the control the handler focuses next takes the
+    // keys. A window manager does this by itself; without one (a kiosk or bare X session) the
+    // input focus would be left with no window at all.
+    activateWindow();
 }
 
 }  // namespace stakora::qt

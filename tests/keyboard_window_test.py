@@ -1,0 +1,163 @@
+#!/usr/bin/python3
+"""A keyboard-only user on the real program under Xvfb, with or without a window manager.
+
+Real X key presses (xdotool) drive the window; what the window shows is read back from its
+pixels: a result cell changes when ELABORA writes into it and looks blank again after Cancella.
+Checked: Tab to ELABORA and Enter computes; Enter on the missing-prize box closes it and the next
+typed digit lands in the prize; the keypad's Enter on Cancella empties the column.
+
+    tests/keyboard_window_test.py PATH_TO_STAKORA [--window-manager]
+"""
+import os
+import select
+import subprocess
+import sys
+import tempfile
+import time
+
+from Xlib import X, display, protocol
+
+TIMEOUT = 20.0
+CAPTION = "  STAKORA DI GIOCO"
+# Pixels a little inside row 1's win cell, away from its border, in the 397 x 575 window.
+VINCITA_1 = (183, 58, 83, 17)
+STAKE_1 = (71, 68)
+CELL_BACKGROUND = bytes((245, 245, 245))  # as the server stores it: blue, green, red
+
+
+def blank(pixels):
+    """A result cell with nothing written in it: only its background colour."""
+    return all(pixels[i:i + 3] == CELL_BACKGROUND for i in range(0, len(pixels), 4))
+
+
+def wait_for(condition, what):
+    deadline = time.monotonic() + TIMEOUT
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.02)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+def start_xvfb(children):
+    ready, write_end = os.pipe()
+    # -r: no key autorepeat, so a press held up by load never types twice. -noreset: the server
+    # would otherwise reset when its last client leaves.
+    children.append(subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+         "-noreset", "-r"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL))
+    os.close(write_end)
+    # Read the whole line: Xvfb writes the newline separately, and dies if nobody reads it.
+    number = b""
+    while not number.endswith(b"\n"):
+        if not select.select([ready], [], [], TIMEOUT)[0]:
+            raise AssertionError("Xvfb did not start")
+        chunk = os.read(ready, 32)
+        if not chunk:
+            raise AssertionError("Xvfb failed to start")
+        number += chunk
+    os.close(ready)
+    number = number.decode().strip()
+    return ":" + number
+
+
+class Session:
+    def __init__(self, display_name):
+        self.env = dict(os.environ, DISPLAY=display_name)
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.x = display.Display(display_name)
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, check=True, text=True,
+                              stdout=subprocess.PIPE).stdout.split()
+
+    def find(self, name):
+        try:
+            found = self.xdotool("search", "--onlyvisible", "--name", f"^{name}$")
+        except subprocess.CalledProcessError:  # nothing found
+            return None
+        return int(found[0]) if found else None
+
+    def keys(self, *keys):
+        self.xdotool("key", "--delay", "30", *keys)
+
+    def pixels(self, window, box):
+        x, y, width, height = box
+        return self.x.create_resource_object("window", window).get_image(
+            x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data
+
+    def close(self, window):
+        """As a window manager closes a window: WM_DELETE_WINDOW, not destroying it."""
+        target = self.x.create_resource_object("window", window)
+        delete = self.x.intern_atom("WM_DELETE_WINDOW")
+        target.send_event(protocol.event.ClientMessage(
+            window=target, client_type=self.x.intern_atom("WM_PROTOCOLS"),
+            data=(32, [delete, X.CurrentTime, 0, 0, 0])), event_mask=X.NoEventMask)
+        self.x.flush()
+
+    def has_focus(self, window):
+        focus = self.x.get_input_focus().focus
+        return not isinstance(focus, int) and focus.id == window
+
+
+def run(program, window_manager):
+    children = []
+    runtime = tempfile.TemporaryDirectory()
+    try:
+        session = Session(start_xvfb(children))
+        if window_manager:
+            children.append(subprocess.Popen(["openbox", "--sm-disable"], env=session.env,
+                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            root = session.x.screen().root
+            check = session.x.intern_atom("_NET_SUPPORTING_WM_CHECK")
+            wait_for(lambda: root.get_full_property(check, X.AnyPropertyType), "openbox")
+        app = subprocess.Popen([program], env=dict(session.env, XDG_RUNTIME_DIR=runtime.name))
+        children.append(app)
+        window = wait_for(lambda: session.find(CAPTION), "the window")
+        wait_for(lambda: blank(session.pixels(window, VINCITA_1)), "the first paint")
+
+        session.xdotool("mousemove", "--window", str(window), *map(str, STAKE_1), "click", "1")
+        wait_for(lambda: session.has_focus(window), "the window to take the keyboard")
+        session.keys("1", "0", *["Tab"] * 15, "Return")  # rows 2 to 15, then ELABORA
+        first_win = wait_for(lambda: not blank(win := session.pixels(window, VINCITA_1)) and win,
+                             "Enter on ELABORA")
+        print("ok: Tab to ELABORA and Enter computed row 1")
+
+        # Tab selects the prize's text; Backspace empties it; back to ELABORA and Enter.
+        session.keys("Tab", "BackSpace", "shift+Tab", "Return")
+        wait_for(lambda: session.find("Stakora"), "the missing-prize box")
+        session.keys("Return")
+        wait_for(lambda: session.find("Stakora") is None, "the box to close")
+        wait_for(lambda: session.has_focus(window), "the window to take the keyboard back")
+        session.keys("7", "shift+Tab", "Return")  # a prize of 7 now, if the digit landed there
+        wait_for(lambda: session.pixels(window, VINCITA_1) != first_win,
+                 "ELABORA with the prize typed after the box")
+        if session.find("Stakora"):
+            raise AssertionError("the digit after the box missed the prize")
+        print("ok: after the box the next digit landed in the prize")
+
+        session.keys("Tab", "Tab", "KP_Enter")  # the prize, Cancella
+        wait_for(lambda: blank(session.pixels(window, VINCITA_1)), "keypad Enter on Cancella")
+        print("ok: the keypad's Enter on Cancella emptied the column")
+
+        session.close(window)
+        if app.wait(timeout=TIMEOUT) != 0:
+            raise AssertionError(f"exit status {app.returncode}")
+    finally:
+        for child in reversed(children):
+            if child.poll() is None:
+                child.terminate()
+                try:
+                    child.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    child.kill()
+                    child.wait()
+        runtime.cleanup()
+
+
+if __name__ == "__main__":
+    with_wm = "--window-manager" in sys.argv[2:]
+    run(sys.argv[1], with_wm)
+    print(f"ok: keyboard only, {'with' if with_wm else 'without'} a window manager")

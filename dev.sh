@@ -5,6 +5,7 @@
 #   sanitize       only the ASan and UBSan build and its tests
 #   fuzz [SECONDS] fuzzes the calculation for SECONDS in all (60 by default)
 #   package        builds the .deb package in build/
+#   windows        cross-builds the Windows edition, build-windows/app/stakora.exe
 # Used as is by newcomers and by CI.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -13,6 +14,8 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-o
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool python3-xlib openbox
     hyperfine time desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest cmake ninja-build)
+WINE_TEST_PACKAGES=(wine64 xvfb xauth xdotool openbox python3-xlib)
 
 install_missing() {
     local missing=()
@@ -29,34 +32,39 @@ install_missing() {
         "${missing[@]}" >/dev/null
 }
 
+# Configures and builds one of the presets of CMakePresets.json: linux, sanitize or windows.
 build() {
-    local dir=$1
-    shift
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-    cmake --build "$dir"
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1"
 }
 
 sanitized_tests() {
-    build build-asan -DSTAKORA_SANITIZE=ON -DSTAKORA_WARNINGS_AS_ERRORS=ON
-    # Leaks are checked too; only the toolkit's own are suppressed, each with its reason.
-    # intercept_tls_get_addr=0: on some machines this toolchain's LeakSanitizer records a bogus
-    # dynamic TLS block through that hook and crashes at exit; static TLS is still scanned.
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0 \
-        LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
-        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --test-dir build-asan --output-on-failure -j2 --label-exclude 'bench|packaging'
+    build sanitize
+    # Leaks are checked too; only the toolkit's own are suppressed, each with its reason
+    # (tests/lsan.supp). intercept_tls_get_addr=0: on some machines this toolchain's
+    # LeakSanitizer records a bogus dynamic TLS block through that hook and crashes at exit;
+    # static TLS is still scanned.
+    ctest --preset sanitize
+}
+
+# The Windows edition's suites under Wine, each run in a fresh prefix (tests/wine_run.sh).
+windows_tests() {
+    build windows
+    ctest --preset windows
 }
 
 case "${1:-}" in
 run)
     install_missing "${BUILD_PACKAGES[@]}"
-    build build
+    build linux
     exec build/app/stakora
     ;;
 test)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build build -DSTAKORA_WARNINGS_AS_ERRORS=ON
-    ctest --test-dir build --output-on-failure -j2
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
+        "${WINE_TEST_PACKAGES[@]}"
+    build linux
+    ctest --preset linux
+    windows_tests
     sanitized_tests
     ;;
 sanitize)
@@ -66,7 +74,8 @@ sanitize)
 fuzz)
     seconds=${2:-60}
     install_missing "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
-    build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DSTAKORA_FUZZ=ON -DSTAKORA_BUILD_TESTS=ON
+    cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DSTAKORA_FUZZ=ON >/dev/null
+    cmake --build build-fuzz
     targets=(to_single format_amount schedule)
     each=$((seconds / ${#targets[@]}))
     [ "$each" -ge 1 ] || each=1
@@ -84,11 +93,16 @@ fuzz)
     ;;
 package)
     install_missing "${BUILD_PACKAGES[@]}" dpkg-dev file
-    build build
+    build linux
     (cd build && cpack -G DEB)
     ;;
+windows)
+    install_missing "${WINDOWS_PACKAGES[@]}"
+    build windows
+    echo "Built build-windows/app/stakora.exe ($(stat -c %s build-windows/app/stakora.exe) bytes)"
+    ;;
 *)
-    sed -n '2,8p' "$0" >&2
+    sed -n '2,9p' "$0" >&2
     exit 2
     ;;
 esac

@@ -3,13 +3,6 @@ include(GNUInstallDirs)
 
 set(STAKORA_APP_ID org.stakora.Stakora)
 install(TARGETS stakora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/${STAKORA_APP_ID}.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/${STAKORA_APP_ID}.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/stakora.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps
-        RENAME ${STAKORA_APP_ID}.png)
 
 # "1.00": the minor number is 0 in the binary version fields.
 math(EXPR STAKORA_VERSION_MINOR_NUMBER "${PROJECT_VERSION_MINOR}")
@@ -17,7 +10,22 @@ set(STAKORA_ICON ${PROJECT_SOURCE_DIR}/resources/stakora.ico)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/stakora.rc.in ${PROJECT_BINARY_DIR}/stakora.rc @ONLY)
 if(WIN32)
     target_sources(stakora PRIVATE ${PROJECT_BINARY_DIR}/stakora.rc)
+    return()
 endif()
+
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/${STAKORA_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/${STAKORA_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The icon at every size it is drawn at, into the hicolor theme.
+foreach(size 16 32 48 256)
+    set(icon ${PROJECT_SOURCE_DIR}/resources/stakora-${size}.png)
+    if(size EQUAL 48)
+        set(icon ${PROJECT_SOURCE_DIR}/resources/stakora.png)
+    endif()
+    install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME ${STAKORA_APP_ID}.png)
+endforeach()
 
 set(CPACK_PACKAGE_NAME stakora)
 set(CPACK_PACKAGE_VENDOR "The Stakora developers")

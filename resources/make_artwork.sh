@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Draws the window icon (48 x 48, 24-bit) and the footer picture (156 x 16, JPEG) with
-# ImageMagick. The outputs are committed; run this again only to change the artwork.
+# Draws the window icon and the footer picture with ImageMagick, at every size the editions use:
+#   stakora.png (48 x 48, 24-bit) and stakora-16/32/256.png, stakora.ico with 16, 32, 48 and 256;
+#   footer.jpg (156 x 16) and footer@2x.jpg for HiDPI screens, footer.bmp and footer@2x.bmp for
+#   Windows, which shows bitmaps without an image decoder.
+# The outputs are committed; run this again only to change the artwork.
 #   apt-get install imagemagick fonts-dejavu-core && resources/make_artwork.sh
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -11,21 +14,40 @@ gold='rgb(232,185,35)'
 rim='rgb(138,106,0)'
 
 # A stack of four coins on the prize box's teal, with a rising arrow: a plan of growing stakes.
-coins=()
-for y in 38 32 26 20; do
-    coins+=(-draw "path 'M 6,$y A 11,4 0 0 0 28,$y L 28,$((y - 4)) A 11,4 0 0 0 6,$((y - 4)) Z'")
-    coins+=(-draw "ellipse 17,$((y - 4)) 11,4 0,360")
+# Drawn on a 48-unit grid, scaled to SIZE pixels.
+draw_icon() {
+    local size=$1 out=$2
+    local scale
+    scale=$(awk "BEGIN { print $size / 48 }")
+    local affine="affine $scale,0,0,$scale,0,0"
+    local coins=()
+    for y in 38 32 26 20; do
+        coins+=(-draw "$affine path 'M 6,$y A 11,4 0 0 0 28,$y L 28,$((y - 4)) A 11,4 0 0 0 6,$((y - 4)) Z'")
+        coins+=(-draw "$affine ellipse 17,$((y - 4)) 11,4 0,360")
+    done
+    convert -size "${size}x${size}" "xc:$grey" \
+        -fill "$teal" -stroke none -draw "$affine roundrectangle 0,0 47,47 9,9" \
+        -fill "$gold" -stroke "$rim" -strokewidth 1.2 "${coins[@]}" \
+        -fill none -stroke white -strokewidth 3 -draw "$affine polyline 31,34 36,24 41,14" \
+        -fill white -stroke none -draw "$affine polygon 35,12 44,8 43,18" \
+        -type TrueColor -define png:color-type=2 "PNG24:$out"
+}
+draw_icon 48 stakora.png
+for size in 16 32 256; do
+    draw_icon "$size" "stakora-$size.png"
 done
-convert -size 48x48 "xc:$grey" \
-    -fill "$teal" -stroke none -draw 'roundrectangle 0,0 47,47 9,9' \
-    -fill "$gold" -stroke "$rim" -strokewidth 1.2 "${coins[@]}" \
-    -fill none -stroke white -strokewidth 3 -draw 'polyline 31,34 36,24 41,14' \
-    -fill white -stroke none -draw 'polygon 35,12 44,8 43,18' \
-    -type TrueColor -define png:color-type=2 PNG24:stakora.png
-convert stakora.png stakora.ico  # the same icon for Windows builds
+convert stakora-16.png stakora-32.png stakora.png stakora-256.png stakora.ico
 
-# The footer: the program's name on a teal-to-grey band.
-convert -size 16x156 "gradient:$teal-$grey" -rotate -90 \
-    -font DejaVu-Sans-Bold -pointsize 9 -fill white -gravity west \
-    -annotate +6+0 'STAKORA  1.00' \
-    -quality 92 footer.jpg
+# The footer: the program's name on a teal-to-grey band, at 1x and 2x; the last arguments say
+# how to write it.
+draw_footer() {
+    local scale=$1
+    shift
+    convert -size "$((16 * scale))x$((156 * scale))" "gradient:$teal-$grey" -rotate -90 \
+        -font DejaVu-Sans-Bold -pointsize $((9 * scale)) -fill white -gravity west \
+        -annotate "+$((6 * scale))+0" 'STAKORA  1.00' "$@"
+}
+draw_footer 1 -quality 92 footer.jpg
+draw_footer 2 -quality 92 footer@2x.jpg
+draw_footer 1 -type TrueColor BMP3:footer.bmp
+draw_footer 2 -type TrueColor BMP3:footer@2x.bmp

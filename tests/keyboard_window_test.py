@@ -1,12 +1,15 @@
 #!/usr/bin/python3
-"""A keyboard-only user on the real program under Xvfb, with or without a window manager.
+"""The real program as a user drives it under Xvfb, with or without a window manager: the Linux
+program, or the Windows one under Wine.
 
-Real X key presses (xdotool) drive the window; what the window shows is read back from its
-pixels: a result cell changes when ELABORA writes into it and looks blank again after Cancella.
-Checked: Tab to ELABORA and Enter computes; Enter on the missing-prize box closes it and the next
-typed digit lands in the prize; the keypad's Enter on Cancella empties the column.
+Real X key presses and clicks (xdotool) drive the window; what the window shows is read back from
+its pixels: a result cell changes when ELABORA writes into it and looks blank again after
+Cancella. Checked, keyboard only: Tab to ELABORA and Enter computes; Enter on the missing-prize
+box closes it and the next typed digit lands in the prize; the keypad's Enter on Cancella empties
+the column. Then a click in a stake field and on ELABORA computes, and closing the window as a
+window manager does ends the program with status 0.
 
-    tests/keyboard_window_test.py PATH_TO_STAKORA [--window-manager]
+    tests/keyboard_window_test.py PATH_TO_STAKORA [--window-manager] [--wine]
 """
 import os
 import select
@@ -22,6 +25,8 @@ CAPTION = "  STAKORA DI GIOCO"
 # Pixels a little inside row 1's win cell, away from its border, in the 397 x 575 window.
 VINCITA_1 = (183, 58, 83, 17)
 STAKE_1 = (71, 68)
+ELABORA = (247, 516)
+WINE = "/usr/lib/wine/wine64"
 CELL_BACKGROUND = bytes((245, 245, 245))  # as the server stores it: blue, green, red
 
 
@@ -102,9 +107,15 @@ class Session:
         return not isinstance(focus, int) and focus.id == window
 
 
-def run(program, window_manager):
+def run(program, window_manager, wine):
     children = []
     runtime = tempfile.TemporaryDirectory()
+    environment = {"XDG_RUNTIME_DIR": runtime.name}
+    command = [program]
+    if wine:  # a fresh prefix of its own, in the temporary folder
+        environment.update(WINEPREFIX=os.path.join(runtime.name, "prefix"), WINEDEBUG="-all",
+                           WINEDLLOVERRIDES="mscoree,mshtml=")
+        command = [WINE, program]
     try:
         session = Session(start_xvfb(children))
         if window_manager:
@@ -113,7 +124,7 @@ def run(program, window_manager):
             root = session.x.screen().root
             check = session.x.intern_atom("_NET_SUPPORTING_WM_CHECK")
             wait_for(lambda: root.get_full_property(check, X.AnyPropertyType), "openbox")
-        app = subprocess.Popen([program], env=dict(session.env, XDG_RUNTIME_DIR=runtime.name))
+        app = subprocess.Popen(command, env=dict(session.env, **environment))
         children.append(app)
         window = wait_for(lambda: session.find(CAPTION), "the window")
         wait_for(lambda: blank(session.pixels(window, VINCITA_1)), "the first paint")
@@ -142,10 +153,19 @@ def run(program, window_manager):
         wait_for(lambda: blank(session.pixels(window, VINCITA_1)), "keypad Enter on Cancella")
         print("ok: the keypad's Enter on Cancella emptied the column")
 
+        session.xdotool("mousemove", "--window", str(window), *map(str, STAKE_1), "click", "1")
+        session.keys("3")
+        session.xdotool("mousemove", "--window", str(window), *map(str, ELABORA), "click", "1")
+        wait_for(lambda: not blank(session.pixels(window, VINCITA_1)), "a click on ELABORA")
+        print("ok: a click in a stake field and on ELABORA computed row 1")
+
         session.close(window)
         if app.wait(timeout=TIMEOUT) != 0:
             raise AssertionError(f"exit status {app.returncode}")
     finally:
+        if wine:
+            subprocess.run([WINE.replace("wine64", "wineserver"), "-k"],
+                           env=dict(os.environ, **environment), check=False)
         for child in reversed(children):
             if child.poll() is None:
                 child.terminate()
@@ -159,5 +179,5 @@ def run(program, window_manager):
 
 if __name__ == "__main__":
     with_wm = "--window-manager" in sys.argv[2:]
-    run(sys.argv[1], with_wm)
+    run(sys.argv[1], with_wm, "--wine" in sys.argv[2:])
     print(f"ok: keyboard only, {'with' if with_wm else 'without'} a window manager")

@@ -14,6 +14,7 @@ namespace stakora {
 inline constexpr int kNotArray = -1;
 inline constexpr int kNoTabIndex = -1;
 inline constexpr int kTwipsPerPixel = 15;  // at 96 dots per inch
+inline constexpr int kTwipsPerInch = 1440;
 
 enum class ControlKind { Frame, Label, TextBox, Button, Picture };
 enum class Align { Left, Center, Right };
@@ -61,8 +62,12 @@ const ControlLayout& layoutOf(ControlRef ref);
 // The controls that take the focus, in tab order; Tab from the last returns to the first.
 const std::vector<ControlRef>& focusOrder();
 
+// Twips to pixels on a screen of DPI dots per inch, to the nearest pixel.
+constexpr int toPixels(int twips, int dpi) {
+    return (twips * dpi + kTwipsPerInch / 2) / kTwipsPerInch;
+}
 constexpr int toPixels(int twips) {
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+    return toPixels(twips, kTwipsPerInch / kTwipsPerPixel);
 }
 
 }  // namespace stakora

@@ -73,6 +73,20 @@ QFont windowFont(double points) {
     return font;
 }
 
+// A picture at its natural size; on screens with smaller pixels, its twice-as-large drawing
+// ("footer@2x.jpg" beside "footer.jpg"), so it stays sharp.
+QPixmap pictureFor(const QString& path, qreal devicePixelRatio) {
+    if (devicePixelRatio > 1) {
+        const qsizetype dot = path.lastIndexOf(u'.');
+        QPixmap sharp(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2);
+            return sharp;
+        }
+    }
+    return QPixmap(path);
+}
+
 // Positions in characters (code points) to positions in a QString's UTF-16 units.
 qsizetype utf16Position(const QString& text, int characters) {
     qsizetype position = 0;
@@ -312,7 +326,7 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
         }
         case ControlKind::Picture: {
             auto* picture = new QLabel(parent);
-            picture->setPixmap(QPixmap(toQString(c.resource)));
+            picture->setPixmap(pictureFor(toQString(c.resource), parent->devicePixelRatioF()));
             widget = picture;
             break;
         }

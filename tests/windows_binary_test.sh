@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The Windows program is one file a user copies and runs: at most 1 MiB, and importing only
+# Windows' own DLLs, so that no runtime has to be installed beside it.
+#   tests/windows_binary_test.sh PATH_TO_STAKORA_EXE
+set -euo pipefail
+exe=${1:?usage: windows_binary_test.sh PATH_TO_STAKORA_EXE}
+size=$(stat -c %s "$exe")
+[ "$size" -le 1048576 ] || { echo "FAIL: $exe is $size bytes, over 1 MiB"; exit 1; }
+echo "ok: $size bytes"
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print toupper($3)}')
+for dll in $imports; do
+    case $dll in
+    KERNEL32.DLL | USER32.DLL | GDI32.DLL | COMCTL32.DLL | OLE32.DLL | OLEAUT32.DLL | OLEACC.DLL | \
+        MSVCRT.DLL | ADVAPI32.DLL | UXTHEME.DLL) ;;
+    *) echo "FAIL: imports $dll, which Windows does not ship"; exit 1 ;;
+    esac
+done
+echo "ok: imports only" $imports

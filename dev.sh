@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing from Debian's packages, builds, then:
 #   run            opens the window
-#   test           runs the whole test suite, then again built with ASan and UBSan
+#   test           runs the whole test suite: Linux, Windows under Wine, then Linux again built
+#                  with ASan and UBSan
 #   sanitize       only the ASan and UBSan build and its tests
 #   fuzz [SECONDS] fuzzes the calculation for SECONDS in all (60 by default)
-#   package        builds the .deb package in build/
-#   windows        cross-builds the Windows edition, build-windows/app/stakora.exe
+#   package        builds the .deb package in build/ and the Windows packages in build-windows/
+#   windows        cross-builds the Windows edition, build-windows/app/stakora.exe, with its
+#                  installer and portable zip
 # Used as is by newcomers and by CI.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -14,7 +16,8 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-o
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool python3-xlib openbox
     hyperfine time desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest cmake ninja-build)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest nsis cmake
+    ninja-build)
 WINE_TEST_PACKAGES=(wine64 xvfb xauth xdotool openbox python3-xlib)
 
 install_missing() {
@@ -92,17 +95,20 @@ fuzz)
     done
     ;;
 package)
-    install_missing "${BUILD_PACKAGES[@]}" dpkg-dev file
+    install_missing "${BUILD_PACKAGES[@]}" dpkg-dev file "${WINDOWS_PACKAGES[@]}"
     build linux
     (cd build && cpack -G DEB)
+    build windows
+    ls -l build/stakora_*.deb build-windows/stakora-*-setup.exe build-windows/stakora-*-win64.zip
     ;;
 windows)
     install_missing "${WINDOWS_PACKAGES[@]}"
     build windows
-    echo "Built build-windows/app/stakora.exe ($(stat -c %s build-windows/app/stakora.exe) bytes)"
+    ls -l build-windows/app/stakora.exe build-windows/stakora-*-setup.exe \
+        build-windows/stakora-*-win64.zip
     ;;
 *)
-    sed -n '2,9p' "$0" >&2
+    sed -n '2,11p' "$0" >&2
     exit 2
     ;;
 esac

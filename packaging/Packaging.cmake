@@ -1,4 +1,5 @@
-# Installation to the standard places, the Debian package, and the Windows version resource.
+# Installation to the standard places, the Debian package, the Windows version resource and the
+# Windows packages.
 include(GNUInstallDirs)
 
 set(STAKORA_APP_ID org.stakora.Stakora)
@@ -10,6 +11,7 @@ set(STAKORA_ICON ${PROJECT_SOURCE_DIR}/resources/stakora.ico)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/stakora.rc.in ${PROJECT_BINARY_DIR}/stakora.rc @ONLY)
 if(WIN32)
     target_sources(stakora PRIVATE ${PROJECT_BINARY_DIR}/stakora.rc)
+    include(${CMAKE_CURRENT_LIST_DIR}/windows/WindowsPackages.cmake)
     return()
 endif()
 

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <string>
 
+#include "float_chars.h"
+
 namespace stakora {
 
 namespace {
@@ -143,14 +145,14 @@ Amount toSingle(std::string_view text) {
     out = std::to_chars(out, buffer.data() + buffer.size(), exponent).ptr;
 
     Amount value = 0.0F;
-    const auto [end, error] = std::from_chars(buffer.data(), out, value);
+    const std::errc error = floatchars::readFloat(buffer.data(), out, value);
     if (error == std::errc::result_out_of_range) {
         if (exponent > 0) {
             throw NumberError(NumberError::Kind::Overflow);
         }
         return 0.0F;  // below the smallest float: underflow passes silently, as in arithmetic
     }
-    if (error != std::errc{} || end != out) {
+    if (error != std::errc{}) {
         throw mismatch();  // cannot happen: the buffer holds digits only
     }
     return checked(value);
@@ -175,25 +177,11 @@ std::string formatAmount(Amount amount) {
     if (std::isinf(amount)) {
         return amount < 0 ? "-inf" : "inf";
     }
-    // Shortest round-trip form "d.ddde+XX": the digits the amount was typed with.
-    std::array<char, 32> form{};
-    const char* formEnd = std::to_chars(form.data(), form.data() + form.size(), std::fabs(amount),
-                                        std::chars_format::scientific)
-                              .ptr;
-    std::array<char, 16> digits{};
-    std::size_t digitCount = 0;
-    const char* p = form.data();
-    for (; *p != 'e'; ++p) {
-        if (*p != '.') {
-            digits[digitCount++] = *p;
-        }
-    }
-    ++p;
-    if (*p == '+') {
-        ++p;
-    }
-    int exponent = 0;
-    std::from_chars(p, formEnd, exponent);
+    // The shortest round-trip digits: the digits the amount was typed with.
+    const floatchars::Digits shortest = floatchars::shortestDigits(std::fabs(amount));
+    const auto& digits = shortest.digit;
+    const std::size_t digitCount = shortest.count;
+    const int exponent = shortest.exponent;
 
     // The amount in hundredths, rounded half away from zero, right-aligned in `cents`.
     std::array<char, 64> cents{};

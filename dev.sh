@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing from Debian's packages, builds, then:
 #   run            opens the window
-#   test           runs the whole test suite: Linux, Windows under Wine, then Linux again built
-#                  with ASan and UBSan
+#   test           runs the whole test suite: Linux, Windows under Wine, the browser edition
+#                  under Node.js and Chromium, then Linux again built with ASan and UBSan
 #   sanitize       only the ASan and UBSan build and its tests
 #   fuzz [SECONDS] fuzzes the calculation for SECONDS in all (60 by default)
 #   package        builds the .deb package in build/ and the Windows packages in build-windows/
 #   windows        cross-builds the Windows edition, build-windows/app/stakora.exe, with its
 #                  installer and portable zip
+#   web            builds the browser edition, build-web/site/, and serves it on 127.0.0.1:8000
 # Used as is by newcomers and by CI.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -19,6 +20,8 @@ FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest nsis cmake
     ninja-build)
 WINE_TEST_PACKAGES=(wine64 xvfb xauth xdotool openbox python3-xlib)
+WEB_PACKAGES=(emscripten googletest cmake ninja-build python3)
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 
 install_missing() {
     local missing=()
@@ -56,6 +59,12 @@ windows_tests() {
     ctest --preset windows
 }
 
+# The browser edition's suites under Node.js, and its page in headless Chromium.
+web_tests() {
+    build web
+    ctest --preset web
+}
+
 case "${1:-}" in
 run)
     install_missing "${BUILD_PACKAGES[@]}"
@@ -64,10 +73,11 @@ run)
     ;;
 test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
-        "${WINE_TEST_PACKAGES[@]}"
+        "${WINE_TEST_PACKAGES[@]}" "${WEB_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}"
     build linux
     ctest --preset linux
     windows_tests
+    web_tests
     sanitized_tests
     ;;
 sanitize)
@@ -101,6 +111,12 @@ package)
     build windows
     ls -l build/stakora_*.deb build-windows/stakora-*-setup.exe build-windows/stakora-*-win64.zip
     ;;
+web)
+    install_missing "${WEB_PACKAGES[@]}"
+    build web
+    echo "Stakora in the browser: http://127.0.0.1:8000/ (Ctrl+C stops the server)"
+    exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
+    ;;
 windows)
     install_missing "${WINDOWS_PACKAGES[@]}"
     build windows
@@ -108,7 +124,7 @@ windows)
         build-windows/stakora-*-win64.zip
     ;;
 *)
-    sed -n '2,11p' "$0" >&2
+    awk 'NR > 1 && !/^#/ { exit } NR > 1' "$0" >&2
     exit 2
     ;;
 esac

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the window icon and the footer picture with ImageMagick, at every size the editions use:
-#   stakora.png (48 x 48, 24-bit) and stakora-16/32/256.png, stakora.ico with 16, 32, 48 and 256;
+#   stakora.png (48 x 48, 24-bit) and stakora-16/32/192/256/512.png, stakora.ico with 16, 32, 48
+#   and 256;
 #   footer.jpg (156 x 16) and footer@2x.jpg for HiDPI screens, footer.bmp and footer@2x.bmp for
 #   Windows, which shows bitmaps without an image decoder.
 # The outputs are committed; run this again only to change the artwork.
@@ -30,10 +31,10 @@ draw_icon() {
         -fill "$gold" -stroke "$rim" -strokewidth 1.2 "${coins[@]}" \
         -fill none -stroke white -strokewidth 3 -draw "$affine polyline 31,34 36,24 41,14" \
         -fill white -stroke none -draw "$affine polygon 35,12 44,8 43,18" \
-        -type TrueColor -define png:color-type=2 "PNG24:$out"
+        -type TrueColor -define png:color-type=2 -define png:exclude-chunks=date,time "PNG24:$out"
 }
 draw_icon 48 stakora.png
-for size in 16 32 256; do
+for size in 16 32 192 256 512; do
     draw_icon "$size" "stakora-$size.png"
 done
 convert stakora-16.png stakora-32.png stakora.png stakora-256.png stakora.ico

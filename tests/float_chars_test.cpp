@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +11,18 @@
 
 namespace stakora::floatchars {
 namespace {
+
+// std::bit_cast, which not every standard library here has yet.
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+float floatOf(std::uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 std::string text(const Digits& d) {
     return std::string(d.digit.data(), d.count) + "e" + std::to_string(d.exponent);
@@ -24,7 +35,7 @@ TEST(FloatCharsTest, PortableShortestDigitsAreTheStandardOnes) {
         ASSERT_EQ(text(shortestDigitsPortable(value)), text(shortestDigits(value))) << value;
     }
     for (std::uint32_t bits = 0; bits < 0x7F800000U; bits += 9973) {
-        const float value = std::bit_cast<float>(bits);
+        const float value = floatOf(bits);
         ASSERT_EQ(text(shortestDigitsPortable(value)), text(shortestDigits(value))) << bits;
     }
 }
@@ -39,8 +50,8 @@ TEST(FloatCharsTest, PortableReadingIsTheStandardOneAtTheEdgesOfTheRange) {
         EXPECT_EQ(readFloatPortable(decimal, end, portable), readFloat(decimal, end, standard))
             << decimal;
         if (readFloat(decimal, end, standard) == std::errc{}) {
-            EXPECT_EQ(std::bit_cast<std::uint32_t>(portable),
-                      std::bit_cast<std::uint32_t>(standard))
+            EXPECT_EQ(bitsOf(portable),
+                      bitsOf(standard))
                 << decimal;
         }
     }

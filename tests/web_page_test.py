@@ -1,0 +1,211 @@
+#!/usr/bin/python3
+"""The browser edition in headless Chromium, served from 127.0.0.1, driven through WebDriver
+with real key events and clicks: what only the page can get wrong. The handlers' decisions are
+proven by the handler suite, compiled to WebAssembly and run under Node.js.
+
+    tests/web_page_test.py SITE_DIR
+"""
+import functools
+import http.server
+import sys
+import tempfile
+import threading
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+TIMEOUT = 20.0
+
+
+def wait_for(condition, what):
+    deadline = time.monotonic() + TIMEOUT
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.02)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+class Server:
+    """The site's folder over HTTP on 127.0.0.1, on a free port; it can be stopped."""
+
+    def __init__(self, folder):
+        handler = functools.partial(Quiet, directory=folder)
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
+        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
+        self.thread.start()
+
+    def stop(self):
+        if self.thread.is_alive():
+            self.httpd.shutdown()
+            self.httpd.server_close()
+            self.thread.join()
+
+
+class Quiet(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def browser(profile):
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                 "--disable-background-networking", "--disable-component-update",
+                 "--disable-sync", "--no-first-run", "--disable-quic",
+                 f"--user-data-dir={profile}", "--window-size=800,900", "--lang=it"):
+        options.add_argument(flag)
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+
+
+class Page:
+    def __init__(self, driver):
+        self.d = driver
+
+    def js(self, script, *args):
+        return self.d.execute_script(script, *args)
+
+    def el(self, control_id):
+        return self.d.find_element(By.ID, control_id)
+
+    def value(self, control_id):
+        return self.js("return document.getElementById(arguments[0]).value", control_id)
+
+    def text(self, control_id):
+        return self.js("return document.getElementById(arguments[0]).textContent", control_id)
+
+    def focused(self):
+        return self.js("return document.activeElement.id")
+
+    def selection(self, control_id):
+        return self.js("const e = document.getElementById(arguments[0]);"
+                       "return [e.selectionStart, e.selectionEnd]", control_id)
+
+    def keys(self, *keys):
+        self.d.switch_to.active_element.send_keys(*keys)
+
+    def box_open(self):
+        return self.js("return document.getElementById('msgbox').open")
+
+    def started(self):
+        wait_for(lambda: self.focused() == "txtPuntata(1)", "the window to start")
+
+
+def run(site):
+    server = Server(site)
+    profile = tempfile.TemporaryDirectory()
+    driver = browser(profile.name)
+    try:
+        page = Page(driver)
+        driver.get(server.url)
+        page.started()
+
+        # Found as assistive technology finds them.
+        check(driver.title == "Stakora", driver.title)
+        check(page.js("return document.documentElement.lang") == "it", "page language")
+        check(page.el("txtPuntata(3)").accessible_name == "Puntata 3", "stake name")
+        check(page.el("txtPremio").accessible_name == "PREMIO V.L.P", "prize name")
+        check(page.el("txtPuntata(3)").get_attribute("inputmode") == "decimal", "keypad")
+        grid = driver.find_element(By.CSS_SELECTOR, "[role=table]")
+        check(grid.aria_role == "table", grid.aria_role)
+        check(page.el("lblSpesa(3)").get_attribute("aria-description") == "Spesa 3", "cell")
+        check(page.value("txtPremio") == "11,67", "default prize")
+        check(all(page.text(f"lbl{c}({r})") == "" for c in ("Spesa", "Vincita", "Utile")
+                  for r in range(1, 16)), "cells empty at start")
+        print("ok: start state, names and roles")
+
+        page.keys("1a2.3,4")
+        check(page.value("txtPuntata(1)") == "123,4", page.value("txtPuntata(1)"))
+        print("ok: typing 1a2.3,4 gives 123,4")
+
+        page.js("document.getElementById('txtPuntata(3)').value = '250'")
+        page.keys(Keys.ENTER)
+        wait_for(lambda: page.focused() == "txtPuntata(2)", "Enter to walk down")
+        page.keys(Keys.ENTER)
+        wait_for(lambda: page.focused() == "txtPuntata(3)", "Enter to walk down again")
+        check(page.selection("txtPuntata(3)") == [0, 3], "the next stake selected")
+        page.el("txtPuntata(15)").click()
+        page.keys(Keys.ENTER)
+        wait_for(lambda: page.focused() == "txtPuntata(1)", "Enter to wrap from row 15")
+        page.el("txtPuntata(3)").click()
+        check(page.selection("txtPuntata(3)") == [0, 3], "a click selects the whole stake")
+        print("ok: Enter walks and wraps; a stake selects its text by key and by click")
+
+        page.el("cmdClear").click()
+        wait_for(lambda: page.value("txtPuntata(3)") == "", "Cancella")
+        page.el("txtPuntata(1)").click()
+        page.keys("10")
+        page.el("cmdElabora").click()
+        wait_for(lambda: page.text("lblUtile(1)") == "106,70", "ELABORA")
+        check([page.text(f"lbl{c}(1)") for c in ("Spesa", "Vincita")] == ["10,00", "116,70"],
+              "row 1")
+        page.el("cmdClear").click()
+        wait_for(lambda: page.text("lblUtile(1)") == "" and page.value("txtPuntata(1)") == "",
+                 "Cancella to empty the column")
+        check(page.value("txtPremio") == "11,67", "the prize stays")
+        print("ok: ELABORA fills the row; Cancella empties the column and keeps the prize")
+
+        page.el("txtPremio").click()
+        page.keys(Keys.CONTROL, "a")
+        page.keys(Keys.BACKSPACE)
+        page.el("cmdElabora").click()
+        wait_for(page.box_open, "the missing-prize box")
+        check(page.text("msgbox-title") == "Stakora", "box title")
+        check(page.text("msgbox-text") == "Inserire Premio ..! ", page.text("msgbox-text"))
+        page.keys(Keys.ENTER)
+        wait_for(lambda: not page.box_open() and page.focused() == "txtPremio",
+                 "the focus in the prize after the box")
+        page.keys("7")
+        check(page.value("txtPremio") == "7", page.value("txtPremio"))
+        print("ok: the missing-prize box, then the focus and the next digit in the prize")
+
+        page.js("document.getElementById('txtPuntata(1)').value = '5';"
+                "document.getElementById('txtPuntata(2)').value = '1.5'")  # as a paste would
+        page.el("cmdElabora").click()
+        wait_for(page.box_open, "the bad-number box")
+        check("riga 2" in page.text("msgbox-text"), page.text("msgbox-text"))
+        page.keys(Keys.ENTER)
+        wait_for(lambda: not page.box_open() and page.focused() == "txtPuntata(2)",
+                 "the focus on the bad stake")
+        check(page.text("lblSpesa(1)") == "5,00", "the row before it stays shown")
+        page.keys("2")
+        check(page.value("txtPuntata(2)") == "2", "the next digit replaces the bad stake")
+        print("ok: a bad number is reported and the page goes on")
+
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 360, "height": 640, "deviceScaleFactor": 2, "mobile": True})
+        wait_for(lambda: page.js("return document.documentElement.scrollWidth <= "
+                                 "document.documentElement.clientWidth"), "no sideways scroll")
+        driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+        print("ok: at 360 CSS pixels wide the window fits and nothing scrolls sideways")
+
+        wait_for(lambda: page.js("return navigator.serviceWorker.controller !== null || "
+                                 "(location.reload(), false)"), "the service worker")
+        server.stop()
+        driver.execute_cdp_cmd("Network.enable", {})
+        driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
+        driver.refresh()
+        page.started()
+        page.keys("5")
+        page.el("cmdElabora").click()
+        wait_for(lambda: page.text("lblVincita(1)") == "58,35", "ELABORA offline")
+        print("ok: with the server stopped the page reloads and computes")
+    finally:
+        driver.quit()
+        server.stop()
+        profile.cleanup()
+
+
+if __name__ == "__main__":
+    run(sys.argv[1])
+    print("ok: the page in headless Chromium")

@@ -11,10 +11,10 @@ import os
 import statistics
 import sys
 import tempfile
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests"))
-from web_page_test import Server, browser, wait_for  # noqa: E402
+from conditions import wait_for  # noqa: E402
+from web_page_test import Server, browser  # noqa: E402
 
 FLOOR = """<!doctype html><html lang="it"><head><meta charset="utf-8"><title>Floor</title></head>
 <body style="margin:0"><div style="width:397px;height:599px;background:rgb(192,192,192)">

@@ -16,11 +16,11 @@ import select
 import subprocess
 import sys
 import tempfile
-import time
+
+from conditions import TIMEOUT, wait_for
 
 from Xlib import X, display, protocol
 
-TIMEOUT = 20.0
 CAPTION = "  STAKORA DI GIOCO"
 # Pixels a little inside row 1's win cell, away from its border, in the 397 x 575 window.
 VINCITA_1 = (183, 58, 83, 17)
@@ -35,14 +35,6 @@ def blank(pixels):
     return all(pixels[i:i + 3] == CELL_BACKGROUND for i in range(0, len(pixels), 4))
 
 
-def wait_for(condition, what):
-    deadline = time.monotonic() + TIMEOUT
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.02)
-    raise AssertionError(f"timed out waiting for {what}")
 
 
 def start_xvfb(children):

@@ -10,24 +10,16 @@ import http.server
 import sys
 import tempfile
 import threading
-import time
+
+from conditions import wait_for
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
-TIMEOUT = 20.0
 
 
-def wait_for(condition, what):
-    deadline = time.monotonic() + TIMEOUT
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.02)
-    raise AssertionError(f"timed out waiting for {what}")
 
 
 def check(condition, message):

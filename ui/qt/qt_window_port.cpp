@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QIconEngine>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 
@@ -72,6 +74,39 @@ QFont windowFont(double points) {
     font.setPointSizeF(points);
     return font;
 }
+
+// The window icon, read from its file only when the windowing system asks for it: as the
+// window is shown, and never on the offscreen platform.
+class LazyIcon final : public QIconEngine {
+  public:
+    explicit LazyIcon(QString path) : path_(std::move(path)) {}
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {image().size()}; }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return image().size().scaled(size, Qt::KeepAspectRatio).boundedTo(image().size());
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return size == image().size()
+                   ? image()
+                   : image().scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QIconEngine* clone() const override { return new LazyIcon(path_); }
+
+  private:
+    const QPixmap& image() {
+        if (image_.isNull()) {
+            image_.load(path_);
+        }
+        return image_;
+    }
+
+    QString path_;
+    QPixmap image_;
+};
 
 // A picture at its natural size; on screens with smaller pixels, its twice-as-large drawing
 // ("footer@2x.jpg" beside "footer.jpg"), so it stays sharp.
@@ -202,12 +237,24 @@ class CommandButton final : public QPushButton {
     }
 };
 
-void paint(QWidget* widget, QPalette::ColorRole role, const std::optional<Rgb>& colour) {
-    if (!colour) {
+// The designed colours of a control, in one palette change: its text, and its background (the
+// base of a text box, the face of a button).
+void paint(QWidget* widget, const ControlLayout& c) {
+    if (!c.background && !c.foreground) {
         return;
     }
     QPalette palette = widget->palette();
-    palette.setColor(role, toQColor(*colour));
+    if (c.foreground) {
+        palette.setColor(QPalette::WindowText, toQColor(*c.foreground));
+    }
+    if (c.background) {
+        const QColor background = toQColor(*c.background);
+        palette.setColor(c.kind == ControlKind::TextBox ? QPalette::Base : QPalette::Window,
+                         background);
+        if (c.kind == ControlKind::Button) {
+            palette.setColor(QPalette::Button, background);
+        }
+    }
     widget->setPalette(palette);
 }
 
@@ -219,13 +266,22 @@ QtWindowPort::QtWindowPort() {
 
 void QtWindowPort::build() {
     const WindowLayout& window = windowLayout();
+    // While the controls are made, the application's font is the window's: a text box lays its
+    // text out once in the application's font before it takes its own, which would load a font
+    // that the window never shows. Given back afterwards, so message boxes and menus keep the
+    // system's font.
+    const QFont systemFont = QApplication::font();
+    QApplication::setFont(windowFont(window.fontPoints));
+    const auto restore = qScopeGuard([&systemFont] { QApplication::setFont(systemFont); });
     setObjectName(toQString(window.name));
     setWindowTitle(toQString(window.caption));
-    setWindowIcon(QIcon(toQString(window.icon)));
+    setWindowIcon(QIcon(new LazyIcon(toQString(window.icon))));
     setFixedSize(stakora::toPixels(window.width), stakora::toPixels(window.height));
     setFont(windowFont(window.fontPoints));
     setAutoFillBackground(true);
-    paint(this, QPalette::Window, window.background);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, toQColor(window.background));
+    setPalette(palette);
 
     for (const ControlLayout& control : formLayout()) {
         QWidget* parent =
@@ -269,7 +325,6 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
             label->setTextFormat(Qt::PlainText);
             label->setAlignment(toQt(c.align));
             label->setText(toQString(c.text));
-            paint(label, QPalette::WindowText, c.foreground);
             if (ref) {
                 const auto column = static_cast<std::size_t>(ref->control) -
                                     static_cast<std::size_t>(Control::lblSpesa);
@@ -289,7 +344,6 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
             // paste short without a word.
             field->setMaxLength(std::numeric_limits<int>::max());
             field->setAlignment(toQt(c.align));
-            paint(field, QPalette::Base, c.background);
             if (ref->control == Control::txtPremio) {
                 premio_ = field;
                 field->setAccessibleName(QStringLiteral("PREMIO V.L.P"));
@@ -319,7 +373,6 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
             auto* button = new CommandButton(toQString(c.text), parent);
             button->setAutoDefault(false);
             button->setDefault(false);
-            paint(button, QPalette::Button, c.background);
             (ref->control == Control::cmdElabora ? elabora_ : clear_) = button;
             widget = button;
             break;
@@ -333,8 +386,8 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
     }
     if (c.kind != ControlKind::TextBox) {
         widget->setAutoFillBackground(c.background.has_value());
-        paint(widget, QPalette::Window, c.background);
     }
+    paint(widget, c);
     if (c.fontPoints > 0) {
         widget->setFont(windowFont(c.fontPoints));
     }

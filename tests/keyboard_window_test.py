@@ -118,7 +118,8 @@ def run(program, window_manager, wine):
             wait_for(lambda: root.get_full_property(check, X.AnyPropertyType), "openbox")
         app = subprocess.Popen(command, env=dict(session.env, **environment))
         children.append(app)
-        window = wait_for(lambda: session.find(CAPTION), "the window")
+        # A fresh Wine prefix is made as the program first starts, slowly on a busy machine.
+        window = wait_for(lambda: session.find(CAPTION), "the window", timeout=180)
         wait_for(lambda: blank(session.pixels(window, VINCITA_1)), "the first paint")
 
         session.xdotool("mousemove", "--window", str(window), *map(str, STAKE_1), "click", "1")

@@ -35,7 +35,7 @@ done
 echo "ok: the Apps & features entry has every value"
 
 "$WINE" "$folder/stakora.exe" &
-timeout 60 xdotool search --sync --onlyvisible --name '^  STAKORA DI GIOCO$' >/dev/null ||
+timeout 120 xdotool search --sync --onlyvisible --name '^  STAKORA DI GIOCO$' >/dev/null ||
     fail "the installed program showed no window"
 "$WINESERVER" -k
 "$WINESERVER" -w

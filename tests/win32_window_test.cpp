@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -152,6 +153,27 @@ TEST_F(Win32WindowTest, LaysOutEveryControlAtTheScreensDpi) {
         }
     }
     EXPECT_EQ(text(txtPremio()), L"11,67");
+}
+
+// Moved to a monitor at twice the scale: every control twice the size, fonts too. (The frame
+// of the window is the system's; Wine keeps it at the old scale here.)
+TEST_F(Win32WindowTest, FollowsTheMonitorWhenItsScaleChanges) {
+    const int dpi = port().dpi() * 2;
+    RECT suggested;
+    GetWindowRect(port().window(), &suggested);
+    SendMessageW(port().window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    RECT stake;
+    GetWindowRect(control(txtPuntata(15)), &stake);
+    MapWindowPoints(nullptr, port().window(), reinterpret_cast<POINT*>(&stake), 2);
+    const auto frame = std::find_if(formLayout().begin(), formLayout().end(),
+                                    [](const ControlLayout& c) { return c.id() == "Frame4"; });
+    EXPECT_EQ(stake.top, toPixels(frame->top, dpi) + toPixels(layoutOf(txtPuntata(15)).top, dpi));
+    EXPECT_EQ(stake.bottom - stake.top, toPixels(layoutOf(txtPuntata(15)).height, dpi));
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control(txtPremio()), WM_GETFONT, 0, 0)),
+               sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -static_cast<LONG>(12.0 * dpi / 72.0 + 0.5));
 }
 
 TEST_F(Win32WindowTest, StartsInTheFirstStakeAndTabsRoundTheFocusableControls) {

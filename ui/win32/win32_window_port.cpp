@@ -460,14 +460,15 @@ LRESULT Win32WindowPort::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
-            for (auto& [size, font] : fonts_) {
-                DeleteObject(font);
-            }
-            fonts_.clear();
+            // The controls take the new fonts before the old ones are deleted.
+            const std::map<int, HFONT> previous = std::exchange(fonts_, {});
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             layOut(true);
+            for (const auto& [size, font] : previous) {
+                DeleteObject(font);
+            }
             return 0;
         }
         case WM_DESTROY:

@@ -137,15 +137,15 @@ def run(site):
         wait_for(lambda: page.value("txtPuntata(3)") == "", "Cancella")
         page.el("txtPuntata(1)").click()
         page.keys("10")
-        page.el("cmdElabora").click()
-        wait_for(lambda: page.text("lblUtile(1)") == "106,70", "ELABORA")
+        page.el("cmdElabora").send_keys(Keys.ENTER)  # Enter presses the focused button
+        wait_for(lambda: page.text("lblUtile(1)") == "106,70", "Enter on ELABORA")
         check([page.text(f"lbl{c}(1)") for c in ("Spesa", "Vincita")] == ["10,00", "116,70"],
               "row 1")
         page.el("cmdClear").click()
         wait_for(lambda: page.text("lblUtile(1)") == "" and page.value("txtPuntata(1)") == "",
                  "Cancella to empty the column")
         check(page.value("txtPremio") == "11,67", "the prize stays")
-        print("ok: ELABORA fills the row; Cancella empties the column and keeps the prize")
+        print("ok: Enter on ELABORA fills the row; Cancella empties the column, keeps the prize")
 
         page.el("txtPremio").click()
         page.keys(Keys.CONTROL, "a")

@@ -243,7 +243,9 @@ void Win32WindowPort::createControls() {
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(pointsOf(*control))), FALSE);
         if (control->kind == ControlKind::TextBox) {
             SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // no length limit: a paste stays whole
-            SetWindowSubclass(hwnd, fieldProc, 0, reinterpret_cast<DWORD_PTR>(this));
+            // The field's place in children_ comes with each of its messages.
+            SetWindowSubclass(hwnd, fieldProc, children_.size() - 1,
+                              reinterpret_cast<DWORD_PTR>(this));
         }
     }
 }
@@ -530,13 +532,10 @@ void Win32WindowPort::drawButton(const DRAWITEMSTRUCT& item) {
     }
 }
 
-LRESULT CALLBACK Win32WindowPort::fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK Win32WindowPort::fieldProc(HWND, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR child, DWORD_PTR self) {
     auto* port = reinterpret_cast<Win32WindowPort*>(self);
-    if (const Child* field = port->childOf(hwnd)) {
-        return port->handleField(*field, message, wParam, lParam);
-    }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return port->handleField(port->children_.at(child), message, wParam, lParam);
 }
 
 LRESULT Win32WindowPort::handleField(const Child& field, UINT message, WPARAM wParam,

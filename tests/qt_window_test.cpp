@@ -1,21 +1,27 @@
 // The real Qt window, offscreen: built as the layout says, and driven by simulated keys and
 // clicks through the handlers.
+#include <qdrawutil.h>
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QFontDatabase>
+#include <QImage>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "form_layout.h"
+#include "outline_painting.h"
 #include "qt_test_support.h"
 
 namespace stakora::qt {
@@ -283,6 +289,39 @@ TEST_F(QtWindowTest, PastedNonsenseIsReportedAndTheWindowGoesOn) {
     field(txtPuntata(2))->setText("1");
     click(cmdElabora());
     EXPECT_EQ(caption(lblSpesa(2)), "4,00");  // still alive and computing
+}
+
+// The outlines painted as fills must be the pixels Qt's pens paint, on plain and scaled screens.
+TEST(OutlinePaintingTest, PaintsWhatQtsPensPaint) {
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    const auto paint = [](QSize size, qreal ratio, const std::function<void(QPainter&)>& draw) {
+        QImage image(size * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        draw(painter);
+        return image;
+    };
+    for (const qreal ratio : {1.0, 1.5, 2.0}) {
+        for (const QSize size : {QSize(73, 21), QSize(353, 415), QSize(5, 5), QSize(4, 4)}) {
+            SCOPED_TRACE(QStringLiteral("%1x%2 at %3")
+                             .arg(size.width())
+                             .arg(size.height())
+                             .arg(ratio)
+                             .toStdString());
+            const QRect rect(QPoint(2, 3), size);
+            const QSize canvas = size + QSize(5, 6);
+            EXPECT_EQ(paint(canvas, ratio, [&](QPainter& p) { paintOutline(p, rect, Qt::red); }),
+                      paint(canvas, ratio, [&](QPainter& p) {
+                          p.setPen(Qt::red);
+                          p.drawRect(rect.adjusted(0, 0, -1, -1));
+                      }));
+            EXPECT_EQ(paint(canvas, ratio, [&](QPainter& p) { paintSunkenBox(p, rect, palette); }),
+                      paint(canvas, ratio,
+                            [&](QPainter& p) { qDrawShadeRect(&p, rect, palette, true, 1, 0); }));
+        }
+    }
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontDatabase>
-#include <QIconEngine>
+#include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,13 +14,18 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStyleOptionFrame>
 #include <QTimer>
 
 #include <functional>
 #include <limits>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
+#include "embedded_pictures.h"
 #include "form_layout.h"
+#include "outline_painting.h"
 
 namespace stakora::qt {
 
@@ -75,51 +81,33 @@ QFont windowFont(double points) {
     return font;
 }
 
-// The window icon, read from its file only when the windowing system asks for it: as the
-// window is shown, and never on the offscreen platform.
-class LazyIcon final : public QIconEngine {
-  public:
-    explicit LazyIcon(QString path) : path_(std::move(path)) {}
-
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {image().size()}; }
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
-        return image().size().scaled(size, Qt::KeepAspectRatio).boundedTo(image().size());
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
-        return size == image().size()
-                   ? image()
-                   : image().scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    }
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
-               QIcon::State state) override {
-        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
-    }
-    QIconEngine* clone() const override { return new LazyIcon(path_); }
-
-  private:
-    const QPixmap& image() {
-        if (image_.isNull()) {
-            image_.load(path_);
+// A picture the program was built with, by the name the layout gives it; a null image if
+// there is none.
+QImage embeddedImage(std::string_view name) {
+    for (const EmbeddedPicture& picture : embeddedPictures()) {
+        if (picture.name == name) {
+            return QImage(reinterpret_cast<const uchar*>(picture.pixels), picture.width,
+                          picture.height, picture.width * qsizetype{4},
+                          picture.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         }
-        return image_;
     }
-
-    QString path_;
-    QPixmap image_;
-};
+    return QImage();
+}
 
 // A picture at its natural size; on screens with smaller pixels, its twice-as-large drawing
 // ("footer@2x.jpg" beside "footer.jpg"), so it stays sharp.
-QPixmap pictureFor(const QString& path, qreal devicePixelRatio) {
+QPixmap pictureFor(std::string_view name, qreal devicePixelRatio) {
     if (devicePixelRatio > 1) {
-        const qsizetype dot = path.lastIndexOf(u'.');
-        QPixmap sharp(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
+        const std::size_t dot = name.rfind('.');
+        const std::string sharpName =
+            std::string(name.substr(0, dot)) + "@2x" + std::string(name.substr(dot));
+        QImage sharp = embeddedImage(sharpName);
         if (!sharp.isNull()) {
             sharp.setDevicePixelRatio(2);
-            return sharp;
+            return QPixmap::fromImage(sharp);
         }
     }
-    return QPixmap(path);
+    return QPixmap::fromImage(embeddedImage(name));
 }
 
 // Positions in characters (code points) to positions in a QString's UTF-16 units.
@@ -211,8 +199,23 @@ class CellLabel final : public QLabel {
     void paintEvent(QPaintEvent* event) override {
         QLabel::paintEvent(event);
         QPainter painter(this);
-        painter.setPen(QColor(96, 96, 96));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        paintOutline(painter, rect(), QColor(96, 96, 96));
+    }
+};
+
+// A frame as an etched box with no caption; the frame width stays QFrame's, one pixel.
+class EtchedFrame final : public QFrame {
+  public:
+    explicit EtchedFrame(QWidget* parent) : QFrame(parent) {
+        setFrameStyle(QFrame::Box | QFrame::Sunken);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QStyleOptionFrame option;  // the palette as the window's state colours it
+        initStyleOption(&option);
+        QPainter painter(this);
+        paintSunkenBox(painter, option.rect, option.palette);
     }
 };
 
@@ -275,7 +278,7 @@ void QtWindowPort::build() {
     const auto restore = qScopeGuard([&systemFont] { QApplication::setFont(systemFont); });
     setObjectName(toQString(window.name));
     setWindowTitle(toQString(window.caption));
-    setWindowIcon(QIcon(new LazyIcon(toQString(window.icon))));
+    setWindowIcon(QIcon(QPixmap::fromImage(embeddedImage(window.icon))));
     setFixedSize(stakora::toPixels(window.width), stakora::toPixels(window.height));
     setFont(windowFont(window.fontPoints));
     setAutoFillBackground(true);
@@ -315,9 +318,7 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
     QWidget* widget = nullptr;
     switch (c.kind) {
         case ControlKind::Frame: {
-            auto* frame = new QFrame(parent);
-            frame->setFrameStyle(QFrame::Box | QFrame::Sunken);  // etched, no caption
-            widget = frame;
+            widget = new EtchedFrame(parent);
             break;
         }
         case ControlKind::Label: {
@@ -379,7 +380,7 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
         }
         case ControlKind::Picture: {
             auto* picture = new QLabel(parent);
-            picture->setPixmap(pictureFor(toQString(c.resource), parent->devicePixelRatioF()));
+            picture->setPixmap(pictureFor(c.resource, parent->devicePixelRatioF()));
             widget = picture;
             break;
         }

@@ -44,7 +44,7 @@ Program::Program() {
 
 Program::~Program() = default;
 
-int runApplication(int argc, char** argv) {
+int runApplication(int argc, char** argv, const std::function<void(QtWindowPort& window)>& shown) {
     if (!hasDisplay()) {
         std::fputs(
             "stakora: no graphical display to open the window on (DISPLAY is not set).\n"
@@ -57,7 +57,10 @@ int runApplication(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("org.stakora.Stakora"));
 
-    const Program stakora;
+    Program stakora;
+    if (shown) {
+        shown(stakora.window());
+    }
     return QApplication::exec();
 }
 

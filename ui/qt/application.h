@@ -2,6 +2,7 @@
 
 #include <QTranslator>
 
+#include <functional>
 #include <memory>
 
 namespace stakora {
@@ -28,7 +29,9 @@ class Program {
 };
 
 // Opens the window and runs until it is closed; returns the program's exit status. Without a
-// display to open it on, says so and returns at once.
-int runApplication(int argc, char** argv);
+// display to open it on, says so and returns at once. `shown` sees the window once it is
+// shown, before any event reaches it (the start-up benchmark ends the program there).
+int runApplication(int argc, char** argv,
+                   const std::function<void(QtWindowPort& window)>& shown = {});
 
 }  // namespace stakora::qt

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Start-up of the program's window against the floor of a one-label Qt window, both timed as
 # whole processes from start to first paint with their peak memory (GNU time), offscreen and
-# under Xvfb. The two run in turns, so that whatever else the machine does weighs on both alike.
-# Prints the medians and ratios; exits non-zero only if a program fails to run.
-#   bench/startup.sh BUILD_DIR [RUNS]
+# under Xvfb. Each round runs the two back to back, in a random order, and the ratio is the
+# median of the rounds' ratios: what else the machine does drifts slowly and weighs on both
+# members of a round alike. Prints the medians and ratios; exits non-zero only if a program
+# fails to run.
+#   bench/startup.sh BUILD_DIR [ROUNDS]
 set -euo pipefail
-build=${1:?usage: startup.sh BUILD_DIR [RUNS]}
-runs=${2:-30}
+build=${1:?usage: startup.sh BUILD_DIR [ROUNDS]}
+runs=${2:-100}
 probe="$build/bench/startup_probe"
 floor="$build/bench/startup_floor"
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
@@ -20,18 +22,27 @@ peak_kib() {
 measure() {
     local where=$1
     /usr/bin/python3 - "$floor" "$probe" "$runs" "$where" "$(peak_kib "$floor")" "$(peak_kib "$probe")" <<'PY'
-import statistics, subprocess, sys, time
+import random, statistics, subprocess, sys, time
 floor, probe, runs, where = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
 floor_kib, ours_kib = int(sys.argv[5]), int(sys.argv[6])
+order = random.Random(2026)  # the same sequence of orders in every run of the benchmark
 times = {floor: [], probe: []}
-for i in range(runs + 3):  # three rounds to warm up, each pair in alternating order
-    for program in ((floor, probe) if i % 2 == 0 else (probe, floor)):
+ratios = []
+for i in range(runs + 3):  # three rounds to warm up
+    programs = [floor, probe]
+    order.shuffle(programs)
+    took = {}
+    for program in programs:
         start = time.perf_counter()
         subprocess.run([program], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if i >= 3:
-            times[program].append(time.perf_counter() - start)
+        took[program] = time.perf_counter() - start
+    if i >= 3:
+        for program, seconds in took.items():
+            times[program].append(seconds)
+        ratios.append(took[probe] / took[floor])
 f, o = statistics.median(times[floor]), statistics.median(times[probe])
-print(f"{where}: wall median floor {f*1000:.1f} ms, stakora {o*1000:.1f} ms, ratio {o/f:.2f} (target <= 1.15)")
+print(f"{where}: wall median floor {f*1000:.1f} ms, stakora {o*1000:.1f} ms, "
+      f"ratio {statistics.median(ratios):.2f} (median of {runs} rounds; target <= 1.15)")
 print(f"{where}: peak RSS floor {floor_kib} KiB, stakora {ours_kib} KiB, ratio {ours_kib/floor_kib:.2f} (target <= 1.3)")
 PY
 }

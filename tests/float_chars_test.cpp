@@ -50,9 +50,7 @@ TEST(FloatCharsTest, PortableReadingIsTheStandardOneAtTheEdgesOfTheRange) {
         EXPECT_EQ(readFloatPortable(decimal, end, portable), readFloat(decimal, end, standard))
             << decimal;
         if (readFloat(decimal, end, standard) == std::errc{}) {
-            EXPECT_EQ(bitsOf(portable),
-                      bitsOf(standard))
-                << decimal;
+            EXPECT_EQ(bitsOf(portable), bitsOf(standard)) << decimal;
         }
     }
 }

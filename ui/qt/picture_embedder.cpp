@@ -22,10 +22,8 @@ int main(int argc, char** argv) {
     QTextStream entries(&table);
     for (qsizetype i = 2; i < args.size(); ++i) {
         const qsizetype equals = args[i].indexOf(u'=');
-        const QString name = args[i].left(equals);
-        const QString file = args[i].mid(equals + 1);
-        QImage image(file);
-        if (equals <= 0 || image.isNull()) {
+        QImage image;
+        if (equals <= 0 || !image.load(args[i].mid(equals + 1))) {
             std::fprintf(stderr, "picture_embedder: cannot read %s\n", qPrintable(args[i]));
             return 1;
         }
@@ -40,8 +38,9 @@ int main(int argc, char** argv) {
             }
         }
         pixels << "\n};\n";
-        entries << "    {\"" << name << "\", " << image.width() << ", " << image.height() << ", "
-                << (alpha ? "true" : "false") << ", kPixels" << i << "},\n";
+        entries << "    {\"" << args[i].left(equals) << "\", " << image.width() << ", "
+                << image.height() << ", " << (alpha ? "true" : "false") << ", kPixels" << i
+                << "},\n";
     }
     QFile out(args[1]);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {

@@ -97,8 +97,7 @@ QImage embeddedImage(std::string_view name) {
 // A picture at its natural size; on screens with smaller pixels, its twice-as-large drawing
 // ("footer@2x.jpg" beside "footer.jpg"), so it stays sharp.
 QPixmap pictureFor(std::string_view name, qreal devicePixelRatio) {
-    if (devicePixelRatio > 1) {
-        const std::size_t dot = name.rfind('.');
+    if (const std::size_t dot = name.rfind('.'); devicePixelRatio > 1 && dot != name.npos) {
         const std::string sharpName =
             std::string(name.substr(0, dot)) + "@2x" + std::string(name.substr(dot));
         QImage sharp = embeddedImage(sharpName);

@@ -14,6 +14,14 @@ constexpr Rgb kCell{245, 245, 245};
 constexpr Rgb kButtonFace{224, 224, 224};
 constexpr double kCellPoints = 9;
 
+// The grid's column headings, left to right, and the prize's; the text boxes and the result
+// cells are named after them.
+constexpr std::array<std::string_view, 4> kColumnTitles = {"Puntata", "Spesa", "Vincita", "Utile"};
+constexpr std::string_view kPrizeTitle = "PREMIO V.L.P";
+
+constexpr std::array<std::string_view, 6> kFontFamilies = {"Segoe UI",  "Selawik",     "Open Sans",
+                                                           "Noto Sans", "DejaVu Sans", "Tahoma"};
+
 ControlLayout heading(std::string_view container, int index, int left, int top, int width,
                       int tabIndex, std::string_view text, Align align = Align::Center) {
     return {.name = "Label1",
@@ -110,15 +118,15 @@ void addRow(std::vector<ControlLayout>& layout, int i) {
 std::vector<ControlLayout> buildLayout() {
     std::vector<ControlLayout> layout;
     layout.push_back(frame("Frame4", kNotArray, 330, 240, 5295, 6225, 15));
-    layout.push_back(heading("Frame4", 1, 270, 270, 945, 68, "Puntata"));
-    layout.push_back(heading("Frame4", 4, 1320, 270, 945, 69, "Spesa"));
-    layout.push_back(heading("Frame4", 5, 2550, 270, 945, 70, "Vincita"));
-    layout.push_back(heading("Frame4", 6, 3870, 270, 945, 71, "Utile"));
+    layout.push_back(heading("Frame4", 1, 270, 270, 945, 68, kColumnTitles[0]));
+    layout.push_back(heading("Frame4", 4, 1320, 270, 945, 69, kColumnTitles[1]));
+    layout.push_back(heading("Frame4", 5, 2550, 270, 945, 70, kColumnTitles[2]));
+    layout.push_back(heading("Frame4", 6, 3870, 270, 945, 71, kColumnTitles[3]));
     for (int i = 1; i <= ROW_COUNT; ++i) {
         addRow(layout, i);
     }
     layout.push_back(frame("Frame1", 0, 330, 6510, 5310, 765, 63));
-    layout.push_back(heading("Frame1(0)", 0, 780, 360, 1455, 65, "PREMIO V.L.P", Align::Right));
+    layout.push_back(heading("Frame1(0)", 0, 780, 360, 1455, 65, kPrizeTitle, Align::Right));
     layout.push_back({.name = "txtPremio",
                       .kind = ControlKind::TextBox,
                       .container = "Frame1(0)",
@@ -178,7 +186,6 @@ const WindowLayout& windowLayout() {
                                      .width = 5955,
                                      .height = 8625,
                                      .background = kGrey,
-                                     .fontFamily = "Segoe UI",
                                      .fontPoints = 8.25,
                                      .icon = ":/stakora.png"};
     return window;
@@ -215,6 +222,43 @@ const std::vector<ControlRef>& focusOrder() {
         return refs;
     }();
     return order;
+}
+
+std::string accessibleName(ControlRef box) {
+    if (box.control == Control::txtPremio) {
+        return std::string(kPrizeTitle);
+    }
+    if (box.control != Control::txtPuntata || !isValid(box)) {
+        throw std::out_of_range("not a text box: " + nameOf(box));
+    }
+    return std::string(kColumnTitles[0]) + " " + std::to_string(box.index);
+}
+
+std::string cellDescription(ControlRef cell) {
+    if (!isLabel(cell.control) || !isValid(cell)) {
+        throw std::out_of_range("not a result cell: " + nameOf(cell));
+    }
+    const auto column =
+        1 + static_cast<std::size_t>(cell.control) - static_cast<std::size_t>(Control::lblSpesa);
+    return std::string(kColumnTitles.at(column)) + " " + std::to_string(cell.index);
+}
+
+std::span<const std::string_view> fontFamilies() {
+    return kFontFamilies;
+}
+
+std::string_view pictureFile(std::string_view resource) {
+    const std::size_t slash = resource.rfind('/');
+    return slash == resource.npos ? resource : resource.substr(slash + 1);
+}
+
+std::string sharpPictureName(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    const std::size_t slash = name.rfind('/');
+    if (dot == name.npos || (slash != name.npos && dot < slash)) {
+        return {};
+    }
+    return std::string(name.substr(0, dot)) + "@2x" + std::string(name.substr(dot));
 }
 
 }  // namespace stakora

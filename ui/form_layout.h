@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +51,6 @@ struct WindowLayout {
     std::string_view caption;
     int width = 0, height = 0;  // client area, twips
     Rgb background;
-    std::string_view fontFamily;
     double fontPoints = 0;
     std::string_view icon;
 };
@@ -61,6 +61,23 @@ const std::vector<ControlLayout>& formLayout();
 const ControlLayout& layoutOf(ControlRef ref);
 // The controls that take the focus, in tab order; Tab from the last returns to the first.
 const std::vector<ControlRef>& focusOrder();
+
+// What assistive technology says of the controls, the same in every edition. A text box is
+// named after the heading it stands under or beside ("Puntata 3", "PREMIO V.L.P"); a result
+// cell keeps its caption as its name, so its value is what is read, and is described by its
+// column and row ("Spesa 3").
+std::string accessibleName(ControlRef box);
+std::string cellDescription(ControlRef cell);
+
+// The window font's family first, then the humanist sans families of similar proportions to
+// try, in order, where it is missing, so the designed sizes hold the same texts.
+std::span<const std::string_view> fontFamilies();
+
+// A picture's file name without the resource prefix (":/footer.jpg" gives "footer.jpg"), and
+// the name of its twice-as-large drawing for screens with smaller pixels ("footer@2x.jpg");
+// empty for a name without an extension, which has only its plain drawing.
+std::string_view pictureFile(std::string_view resource);
+std::string sharpPictureName(std::string_view name);
 
 // Twips to pixels on a screen of DPI dots per inch, to the nearest pixel.
 constexpr int toPixels(int twips, int dpi) {

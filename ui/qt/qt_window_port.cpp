@@ -1,23 +1,13 @@
 #include "qt_window_port.h"
 
 #include <QApplication>
-#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QImage>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QStyleOptionFrame>
-#include <QTimer>
 
-#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -25,7 +15,7 @@
 
 #include "embedded_pictures.h"
 #include "form_layout.h"
-#include "outline_painting.h"
+#include "qt_widgets.h"
 
 namespace stakora::qt {
 
@@ -56,17 +46,14 @@ QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The window font: "Segoe UI" where the system has it, otherwise a humanist sans of similar
-// proportions, so the designed sizes hold the same texts without clipping. Each candidate is
+// The window font: the first of the layout's families that the system has. Each candidate is
 // looked up by its own name, without listing every installed family, and the first one found
 // is the single family of every font of the window: a list that started with an absent family
 // would have each later lookup ask fontconfig about it again.
 QFont windowFont(double points) {
     static const QString family = [] {
-        for (const QString& candidate :
-             {toQString(windowLayout().fontFamily), QStringLiteral("Selawik"),
-              QStringLiteral("Open Sans"), QStringLiteral("Noto Sans"),
-              QStringLiteral("DejaVu Sans")}) {
+        for (std::string_view name : fontFamilies()) {
+            const QString candidate = toQString(name);
             if (!QFontDatabase::styles(candidate).isEmpty()) {  // installed under that name
                 return candidate;
             }
@@ -97,9 +84,8 @@ QImage embeddedImage(std::string_view name) {
 // A picture at its natural size; on screens with smaller pixels, its twice-as-large drawing
 // ("footer@2x.jpg" beside "footer.jpg"), so it stays sharp.
 QPixmap pictureFor(std::string_view name, qreal devicePixelRatio) {
-    if (const std::size_t dot = name.rfind('.'); devicePixelRatio > 1 && dot != name.npos) {
-        const std::string sharpName =
-            std::string(name.substr(0, dot)) + "@2x" + std::string(name.substr(dot));
+    if (const std::string sharpName = sharpPictureName(name);
+        devicePixelRatio > 1 && !sharpName.empty()) {
         QImage sharp = embeddedImage(sharpName);
         if (!sharp.isNull()) {
             sharp.setDevicePixelRatio(2);
@@ -117,127 +103,6 @@ qsizetype utf16Position(const QString& text, int characters) {
     }
     return position;
 }
-
-}  // namespace
-
-// A text box whose typed characters pass through a KeyPress handler first, and which reports
-// when it receives the focus.
-class TextField final : public QLineEdit {
-  public:
-    using QLineEdit::QLineEdit;
-
-    std::function<int(int)> keyPress;               // returns the code to type, 0 to discard
-    std::function<void(Qt::FocusReason)> gotFocus;  // after the toolkit has placed the caret
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        const int key = event->key();
-        const bool navigation = key == Qt::Key_Tab || key == Qt::Key_Backtab ||
-                                key == Qt::Key_Delete || key == Qt::Key_Insert;
-        if (!keyPress || navigation || event->text().isEmpty()) {
-            QLineEdit::keyPressEvent(event);
-            return;
-        }
-        // Every character of the event must pass; none is typed otherwise. Ctrl+letter types a
-        // control character (or the bare letter, on some platforms): discarded either way.
-        for (char32_t character : event->text().toUcs4()) {
-            if (keyPress(static_cast<int>(character)) == 0) {
-                event->accept();
-                return;
-            }
-        }
-        QLineEdit::keyPressEvent(event);
-    }
-
-    void focusInEvent(QFocusEvent* event) override {
-        QLineEdit::focusInEvent(event);
-        mouseFocus_ = event->reason() == Qt::MouseFocusReason;
-        if (gotFocus) {
-            gotFocus(event->reason());
-        }
-    }
-
-    // The click that brings the focus must not move the caret and undo the selection that
-    // gotFocus made; later clicks in the field place the caret as usual.
-    void mousePressEvent(QMouseEvent* event) override {
-        if (mouseFocus_ && event->button() == Qt::LeftButton) {
-            mouseFocus_ = false;
-            swallowing_ = true;
-            event->accept();
-            return;
-        }
-        mouseFocus_ = false;
-        QLineEdit::mousePressEvent(event);
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (!swallowing_) {
-            QLineEdit::mouseMoveEvent(event);
-        }
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (swallowing_) {
-            swallowing_ = false;
-            return;
-        }
-        QLineEdit::mouseReleaseEvent(event);
-    }
-
-  private:
-    bool mouseFocus_ = false;
-    bool swallowing_ = false;
-};
-
-namespace {
-
-// A result cell: a label with a single-line border that keeps the text colour for the text.
-class CellLabel final : public QLabel {
-  public:
-    using QLabel::QLabel;
-
-  protected:
-    void paintEvent(QPaintEvent* event) override {
-        QLabel::paintEvent(event);
-        QPainter painter(this);
-        paintOutline(painter, rect(), QColor(96, 96, 96));
-    }
-};
-
-// A frame as an etched box with no caption; the frame width stays QFrame's, one pixel.
-class EtchedFrame final : public QFrame {
-  public:
-    explicit EtchedFrame(QWidget* parent) : QFrame(parent) {
-        setFrameStyle(QFrame::Box | QFrame::Sunken);
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QStyleOptionFrame option;  // the palette as the window's state colours it
-        initStyleOption(&option);
-        QPainter painter(this);
-        paintSunkenBox(painter, option.rect, option.palette);
-    }
-};
-
-// A command button that Enter and the keypad's Enter press too, as Space does, when it has the
-// focus: what every desktop's standard buttons do. It is never a default button, so Enter typed
-// elsewhere stays with the field it was typed in.
-class CommandButton final : public QPushButton {
-  public:
-    using QPushButton::QPushButton;
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            event->accept();
-            if (!event->isAutoRepeat()) {
-                click();
-            }
-            return;
-        }
-        QPushButton::keyPressEvent(event);
-    }
-};
 
 // The designed colours of a control, in one palette change: its text, and its background (the
 // base of a text box, the face of a button).
@@ -329,11 +194,7 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
                 const auto column = static_cast<std::size_t>(ref->control) -
                                     static_cast<std::size_t>(Control::lblSpesa);
                 cells_.at(column).at(static_cast<std::size_t>(ref->index)) = label;
-                static constexpr std::array<const char*, 3> kColumns = {"Spesa", "Vincita",
-                                                                        "Utile"};
-                // The name stays the caption, so a screen reader reads the value.
-                label->setAccessibleDescription(
-                    QStringLiteral("%1 %2").arg(kColumns.at(column)).arg(ref->index));
+                label->setAccessibleDescription(QString::fromStdString(cellDescription(*ref)));
             }
             widget = label;
             break;
@@ -344,25 +205,25 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
             // paste short without a word.
             field->setMaxLength(std::numeric_limits<int>::max());
             field->setAlignment(toQt(c.align));
+            field->setAccessibleName(QString::fromStdString(stakora::accessibleName(*ref)));
             if (ref->control == Control::txtPremio) {
                 premio_ = field;
-                field->setAccessibleName(QStringLiteral("PREMIO V.L.P"));
                 field->keyPress = [this](int code) {
                     return events_ != nullptr ? events_->onPremioKeyPress(code) : code;
                 };
             } else {
                 const int index = ref->index;
                 puntata_.at(static_cast<std::size_t>(index)) = field;
-                field->setAccessibleName(QStringLiteral("Puntata %1").arg(index));
                 field->keyPress = [this, index](int code) {
                     return events_ != nullptr ? events_->onPuntataKeyPress(index, code) : code;
                 };
-                // Activation and the closing of a context menu give the focus back; they do
-                // not enter the field anew.
+                // Activation and the closing of a context menu give the focus back.
                 field->gotFocus = [this, index](Qt::FocusReason reason) {
-                    if (events_ != nullptr && reason != Qt::ActiveWindowFocusReason &&
-                        reason != Qt::PopupFocusReason) {
-                        events_->onPuntataGotFocus(index);
+                    if (events_ != nullptr) {
+                        const bool back =
+                            reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+                        events_->onPuntataGotFocus(
+                            index, back ? FocusCause::Returned : FocusCause::Entered);
                     }
                 };
             }
@@ -467,14 +328,10 @@ void QtWindowPort::refresh(ControlRef cell) {
     label(cell)->repaint();
 }
 
-void QtWindowPort::setFocus(ControlRef control) {
+bool QtWindowPort::setFocus(ControlRef control) {
     QWidget* target = widget(control);
     target->setFocus(Qt::OtherFocusReason);
-    // An inactive window only records the focus widget and sends no focus event; the field is
-    // entered all the same.
-    if (!target->hasFocus() && control.control == Control::txtPuntata && events_ != nullptr) {
-        events_->onPuntataGotFocus(control.index);
-    }
+    return target->hasFocus();  // an inactive window only records the focus widget
 }
 
 void QtWindowPort::sendTab() {

@@ -41,7 +41,7 @@ class QtWindowPort final : public QWidget, public WindowPort {
     void select(ControlRef box, int start, int length) override;
     void setCaption(ControlRef label, const std::string& caption) override;
     void refresh(ControlRef label) override;
-    void setFocus(ControlRef control) override;
+    bool setFocus(ControlRef control) override;
     void sendTab() override;
     void messageBox(const std::string& prompt, const std::string& title) override;
 

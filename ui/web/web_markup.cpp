@@ -91,12 +91,9 @@ class Writer {
             case ControlKind::Label: {
                 std::string role;
                 if (ref && isLabel(ref->control)) {
-                    static const char* const kColumns[] = {"Spesa", "Vincita", "Utile"};
-                    const int column =
-                        static_cast<int>(ref->control) - static_cast<int>(Control::lblSpesa);
                     // The text is the value; the column and row are its description.
-                    role = " role=\"cell\" aria-description=\"" + std::string(kColumns[column]) +
-                           " " + std::to_string(ref->index) + "\"";
+                    role = " role=\"cell\" aria-description=\"" + escaped(cellDescription(*ref)) +
+                           "\"";
                 } else if (c.container == "Frame4") {
                     role = " role=\"columnheader\"";
                 }
@@ -104,14 +101,11 @@ class Writer {
                 break;
             }
             case ControlKind::TextBox: {
-                const std::string name = ref->control == Control::txtPremio
-                                             ? "PREMIO V.L.P"
-                                             : "Puntata " + std::to_string(ref->index);
                 const bool inGrid = ref->control == Control::txtPuntata;
                 out_ << (inGrid ? "<div role=\"cell\" class=\"row\">" : "") << "<input"
                      << attributes << " type=\"text\" inputmode=\"decimal\" autocomplete=\"off\""
                      << " spellcheck=\"false\" tabindex=\"" << tabIndex(*ref) << "\" aria-label=\""
-                     << escaped(name) << "\" value=\"" << escaped(c.text) << "\">"
+                     << escaped(accessibleName(*ref)) << "\" value=\"" << escaped(c.text) << "\">"
                      << (inGrid ? "</div>" : "");
                 break;
             }
@@ -120,11 +114,13 @@ class Writer {
                      << "\">" << escaped(c.text) << "</button>";
                 break;
             case ControlKind::Picture: {
-                // "footer.jpg" beside "footer@2x.jpg" for screens with smaller pixels.
-                const std::string file(c.resource.substr(c.resource.rfind('/') + 1));
-                const std::size_t dot = file.rfind('.');
-                out_ << "<img" << attributes << " src=\"" << file << "\" srcset=\""
-                     << file.substr(0, dot) << "@2x" << file.substr(dot) << " 2x\" alt=\"\">";
+                // The twice-as-large drawing, where there is one, for smaller pixels.
+                const std::string_view file = pictureFile(c.resource);
+                out_ << "<img" << attributes << " src=\"" << escaped(file) << "\"";
+                if (const std::string sharp = sharpPictureName(file); !sharp.empty()) {
+                    out_ << " srcset=\"" << escaped(sharp) << " 2x\"";
+                }
+                out_ << " alt=\"\">";
                 break;
             }
         }
@@ -175,6 +171,16 @@ class Writer {
 };
 
 }  // namespace
+
+std::string cssFontFamilies() {
+    std::string families;
+    for (std::string_view family : fontFamilies()) {
+        families += (family.find(' ') != family.npos ? "\"" + std::string(family) + "\""
+                                                     : std::string(family)) +
+                    ", ";
+    }
+    return families + "sans-serif";
+}
 
 std::string windowMarkup() {
     const WindowLayout& window = windowLayout();

@@ -9,4 +9,7 @@ namespace stakora::web {
 
 std::string windowMarkup();
 
+// The window font's families as a CSS font-family list, ending with the generic sans-serif.
+std::string cssFontFamilies();
+
 }  // namespace stakora::web

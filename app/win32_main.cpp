@@ -1,5 +1,5 @@
-#include "win32_window_port.h"
+#include "win32_program.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    return stakora::win32::Program(instance).run();
+    return stakora::win32::runProgram(instance);
 }

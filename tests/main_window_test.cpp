@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "form_layout.h"
 #include "memory_window_port.h"
@@ -216,6 +217,55 @@ TEST_F(MainWindowTest, TabOrderCyclesThroughStakesThenTheBottomControls) {
         port().pressTab();
         EXPECT_EQ(model().focus(), next) << nameOf(next);
     }
+}
+
+TEST_F(MainWindowTest, AToolkitFailureIsToldAndTheWindowGoesOnWithWhatWasTyped) {
+    setStakes({"10", "5"});
+    port().failOperations("caption lblUtile(2)");
+    elabora();
+    ASSERT_EQ(port().messages().size(), 1U);
+    EXPECT_EQ(port().messages()[0].prompt,
+              unexpectedFailureMessage("the toolkit failed: caption lblUtile(2)=43,35"));
+    EXPECT_EQ(model().textBox(txtPuntata(2)).text, "5");
+    EXPECT_EQ(rowCaptions(1), Captions({"10,00", "116,70", "106,70"}));
+
+    // A key filter that fails discards its character and leaves the text as it was.
+    port().failOperations("tab");
+    port().setFocus(txtPuntata(2));
+    port().type("\r");
+    EXPECT_EQ(port().messages().size(), 2U);
+    EXPECT_EQ(model().textBox(txtPuntata(2)).text, "5");
+
+    port().failOperations("");
+    elabora();
+    EXPECT_EQ(rowCaptions(2), Captions({"15,00", "58,35", "43,35"}));
+    EXPECT_EQ(port().messages().size(), 2U);
+}
+
+TEST_F(MainWindowTest, FocusInAnInactiveWindowEntersTheFieldButItsReturnDoesNot) {
+    port().setText(txtPuntata(3), "12,5");
+    port().deactivate();
+    setStakes({"", "", "x"});  // ELABORA stops at row 3 with the window behind the box's owner
+    elabora();
+    EXPECT_EQ(model().focus(), txtPuntata(3));
+    EXPECT_EQ(model().textBox(txtPuntata(3)).selLength, 1);  // entered: its text selected
+
+    port().select(txtPuntata(3), 1, 0);  // the user places the caret, then leaves and returns
+    port().activate();
+    EXPECT_EQ(model().textBox(txtPuntata(3)).selStart, 1);
+    EXPECT_EQ(model().textBox(txtPuntata(3)).selLength, 0);
+}
+
+TEST(FormLayout, ControlsAreNamedAfterTheirHeadingsInEveryEdition) {
+    EXPECT_EQ(accessibleName(txtPremio()), "PREMIO V.L.P");
+    EXPECT_EQ(accessibleName(txtPuntata(7)), "Puntata 7");
+    EXPECT_EQ(cellDescription(lblSpesa(1)), "Spesa 1");
+    EXPECT_EQ(cellDescription(lblUtile(15)), "Utile 15");
+    EXPECT_THROW(accessibleName(lblSpesa(1)), std::out_of_range);
+    EXPECT_EQ(fontFamilies().front(), "Segoe UI");
+    EXPECT_EQ(sharpPictureName("footer.jpg"), "footer@2x.jpg");
+    EXPECT_EQ(sharpPictureName(":/a.b/footer"), "");  // no extension: only the plain picture
+    EXPECT_EQ(pictureFile(":/footer.jpg"), "footer.jpg");
 }
 
 TEST(FormLayout, TabIndicesAreUniqueAndCoverTheWindow) {

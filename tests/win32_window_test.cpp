@@ -7,10 +7,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "form_layout.h"
+#include "win32_program.h"
 #include "win32_window_port.h"
 
 namespace stakora::win32 {
@@ -104,6 +107,84 @@ class Win32WindowTest : public ::testing::Test {
     MessageBoxCatcher catcher_;
     Program program_{GetModuleHandleW(nullptr)};
 };
+
+// Handlers that fail as nothing should: what the window procedures must still survive.
+class FailingHandlers final : public WindowEvents {
+  public:
+    void onElaboraClick() override { throw std::runtime_error("a click that fails"); }
+    void onClearClick() override {}
+    int onPremioKeyPress(int code) override { return code; }
+    void onPuntataGotFocus(int, FocusCause) override {}
+    int onPuntataKeyPress(int, int) override { throw std::bad_alloc(); }
+};
+
+TEST_F(Win32WindowTest, AFailureInAWindowProcedureIsToldAndTheWindowGoesOn) {
+    type(L"4");
+    static FailingHandlers failing;
+    port().listen(failing);
+    SendMessageW(control(cmdElabora()), BM_CLICK, 0, 0);
+    SetFocus(control(txtPuntata(1)));
+    type(L"5");
+    const std::vector<MessageBoxCatcher::Box> boxes = catcher_.take();
+    ASSERT_EQ(boxes.size(), 2U);
+    EXPECT_EQ(boxes[0].title, L"Stakora");
+    EXPECT_NE(boxes[0].text.find(L"a click that fails"), std::wstring::npos);
+    EXPECT_NE(boxes[1].text.find(L"errore inatteso"), std::wstring::npos);
+    EXPECT_EQ(text(txtPuntata(1)), L"4");
+    EXPECT_TRUE(IsWindowVisible(port().window()));
+}
+
+// Fonts, brushes, bitmaps and icons all go with the window: made and closed twice, every object
+// it drew with is deleted, and the process holds as many GDI and USER objects as before (Wine
+// does not count them, so there the objects themselves are checked).
+TEST(Win32WindowObjects, MakingAndClosingTheWindowGivesBackItsGdiAndUserObjects) {
+    const auto held = [] {
+        return std::pair{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+                         GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
+    };
+    { Program warmUp(GetModuleHandleW(nullptr)); }  // the class and the system's own caches
+    const auto before = held();
+    for (int round = 0; round < 2; ++round) {
+        std::vector<HGDIOBJ> drawnWith;
+        std::vector<HICON> icons;
+        {
+            Program program(GetModuleHandleW(nullptr));
+            HWND window = program.window().window();
+            // The class brush, if any, must still be alive for every window after the first.
+            const auto classBrush =
+                reinterpret_cast<HGDIOBJ>(GetClassLongPtrW(window, GCLP_HBRBACKGROUND));
+            EXPECT_TRUE(classBrush == nullptr || GetObjectType(classBrush) == OBJ_BRUSH);
+            HDC dc = GetDC(window);
+            for (const ControlLayout& control : formLayout()) {
+                HWND hwnd = program.window().controlById(control.id());
+                drawnWith.push_back(
+                    reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+                const UINT colour =
+                    control.kind == ControlKind::TextBox ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
+                drawnWith.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(
+                    window, colour, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd))));
+                if (control.kind == ControlKind::Picture) {
+                    drawnWith.push_back(reinterpret_cast<HGDIOBJ>(
+                        SendMessageW(hwnd, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+                }
+            }
+            ReleaseDC(window, dc);
+            for (WPARAM size : {ICON_BIG, ICON_SMALL}) {
+                icons.push_back(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, size, 0)));
+            }
+        }
+        drawnWith.erase(std::remove(drawnWith.begin(), drawnWith.end(), nullptr), drawnWith.end());
+        ASSERT_GT(drawnWith.size(), 100U);
+        for (HGDIOBJ object : drawnWith) {
+            EXPECT_EQ(GetObjectType(object), 0U) << "still alive: " << object;
+        }
+        for (HICON icon : icons) {
+            ICONINFO info{};
+            EXPECT_FALSE(GetIconInfo(icon, &info)) << "icon still alive";
+        }
+    }
+    EXPECT_EQ(held(), before);
+}
 
 // Run at 96 dpi and, with STAKORA_WINE_DPI=192, at twice that: the same window, twice the size.
 TEST_F(Win32WindowTest, LaysOutEveryControlAtTheScreensDpi) {

@@ -1,6 +1,9 @@
 #include "main_window.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
+#include <type_traits>
 
 #include "form_layout.h"
 
@@ -14,6 +17,9 @@ constexpr int kComma = 44;
 constexpr int kDiscard = 0;
 
 constexpr const char* kPrizeMissing = "Inserire Premio ..! ";
+constexpr const char* kUnexpected =
+    "Si è verificato un errore inatteso e l'operazione non è stata completata.\n"
+    "I dati inseriti sono rimasti invariati.";
 
 std::string describe(const NumberError& error) {
     const bool prize = error.field() == Field::Prize;
@@ -45,10 +51,78 @@ int characterCount(const std::string& utf8) {
 MainWindow::MainWindow(std::unique_ptr<WindowPort> port) : port_(std::move(port)) {
     port_->listen(*this);
     // The window opens in the focusable control with the lowest tab index: the first stake.
-    port_->setFocus(focusOrder().front());
+    enter(focusOrder().front());
+}
+
+template <typename Body>
+int MainWindow::guarded(Body&& body, int onFailure) noexcept {
+    try {
+        if constexpr (std::is_void_v<decltype(body())>) {
+            body();
+            return 0;
+        } else {
+            return body();
+        }
+    } catch (const std::bad_alloc&) {
+        reportFailure("memoria insufficiente");
+    } catch (const std::exception& error) {
+        reportFailure(error.what());
+    } catch (...) {
+        reportFailure(nullptr);
+    }
+    return onFailure;
+}
+
+std::string unexpectedFailureMessage(const char* detail) {
+    std::string prompt = kUnexpected;
+    if (detail != nullptr && *detail != '\0') {
+        prompt += "\n\nDettagli: ";
+        prompt += detail;
+    }
+    return prompt;
+}
+
+void MainWindow::reportFailure(const char* detail) noexcept {
+    try {
+        port_->messageBox(unexpectedFailureMessage(detail), kAppTitle);
+    } catch (...) {
+        // The toolkit cannot even show a box: the window still goes on.
+    }
+}
+
+// A toolkit moves the focus of an inactive window (not yet shown, or behind another) only when
+// the window is next activated, and raises no focus event now; a stake field is entered all the
+// same, so it is ready with its text selected.
+void MainWindow::enter(ControlRef control) {
+    if (!port_->setFocus(control) && control.control == Control::txtPuntata) {
+        selectAll(control);
+    }
 }
 
 void MainWindow::onElaboraClick() {
+    guarded([this] { elabora(); });
+}
+
+void MainWindow::onClearClick() {
+    guarded([this] { clear(); });
+}
+
+int MainWindow::onPremioKeyPress(int code) {
+    // Pure and cannot fail, but every handler has the same guard.
+    return guarded([code] { return isAcceptedCode(code) ? code : kDiscard; }, kDiscard);
+}
+
+int MainWindow::onPuntataKeyPress(int index, int code) {
+    return guarded([=, this] { return puntataKeyPress(index, code); }, kDiscard);
+}
+
+void MainWindow::onPuntataGotFocus(int index, FocusCause cause) {
+    if (cause == FocusCause::Entered) {
+        guarded([=, this] { selectAll(txtPuntata(index)); });
+    }
+}
+
+void MainWindow::elabora() {
     StakeSchedule schedule;
     schedule.prizeText = port_->text(txtPremio());
     for (int row = 1; row <= ROW_COUNT; ++row) {
@@ -59,7 +133,7 @@ void MainWindow::onElaboraClick() {
             ScheduleCalculator::run(schedule, [this](const RowResult& row) { showRow(row); });
         if (outcome == RunOutcome::PrizeMissing) {
             port_->messageBox(kPrizeMissing, kAppTitle);
-            port_->setFocus(txtPremio());
+            enter(txtPremio());
         }
     } catch (const NumberError& error) {
         reportNumberError(error);
@@ -81,14 +155,14 @@ void MainWindow::showRow(const RowResult& row) {
 void MainWindow::reportNumberError(const NumberError& error) {
     port_->messageBox(describe(error), kAppTitle);
     if (error.field() == Field::Stake) {
-        port_->setFocus(txtPuntata(error.row()));  // its GotFocus selects the text
+        enter(txtPuntata(error.row()));  // its GotFocus selects the text
     } else {
-        port_->setFocus(txtPremio());
+        enter(txtPremio());
         selectAll(txtPremio());
     }
 }
 
-void MainWindow::onClearClick() {
+void MainWindow::clear() {
     for (int row = 1; row <= ROW_COUNT; ++row) {
         port_->setText(txtPuntata(row), "");
         for (ControlRef cell : {lblSpesa(row), lblVincita(row), lblUtile(row)}) {
@@ -98,11 +172,7 @@ void MainWindow::onClearClick() {
     }
 }
 
-int MainWindow::onPremioKeyPress(int code) {
-    return isAcceptedCode(code) ? code : kDiscard;
-}
-
-int MainWindow::onPuntataKeyPress(int index, int code) {
+int MainWindow::puntataKeyPress(int index, int code) {
     if (isAcceptedCode(code)) {
         return code;
     }
@@ -110,15 +180,11 @@ int MainWindow::onPuntataKeyPress(int index, int code) {
         return kDiscard;
     }
     if (index == ROW_COUNT) {
-        port_->setFocus(txtPuntata(1));  // the column wraps round to its first field
+        enter(txtPuntata(1));  // the column wraps round to its first field
     } else {
         port_->sendTab();
     }
     return code;  // a single-line field does not insert it
-}
-
-void MainWindow::onPuntataGotFocus(int index) {
-    selectAll(txtPuntata(index));
 }
 
 void MainWindow::selectAll(ControlRef box) {

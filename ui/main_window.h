@@ -1,7 +1,11 @@
-// The window's event handlers, written only against WindowPort and the calculation.
+// The window's event handlers, written only against WindowPort and the calculation. Each runs
+// behind one guard: a failure it did not expect (memory running out, a toolkit operation that
+// fails) is shown in the program's message box, and the window goes on with what the user
+// typed intact; nothing unwinds into the toolkit that called the handler.
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "window_port.h"
 
@@ -27,19 +31,32 @@ class MainWindow final : public WindowEvents {
     // The fields take digits, the comma and Backspace; Enter walks down the stake column.
     int onPremioKeyPress(int code) override;
     int onPuntataKeyPress(int index, int code) override;
-    // A stake field selects its whole text on entry, so the next digit replaces it.
-    void onPuntataGotFocus(int index) override;
+    // A stake field selects its whole text on entry, so the next digit replaces it; given back
+    // with the window, it keeps the caret and selection the user left.
+    void onPuntataGotFocus(int index, FocusCause cause) override;
 
   private:
+    void elabora();
+    void clear();
+    int puntataKeyPress(int index, int code);
     void showRow(const RowResult& row);
     void reportNumberError(const NumberError& error);
     void selectAll(ControlRef box);
+    void enter(ControlRef control);
+    // Runs a handler's body; on an unexpected failure tells the user and returns onFailure.
+    template <typename Body>
+    int guarded(Body&& body, int onFailure = 0) noexcept;
+    void reportFailure(const char* detail) noexcept;
 
     std::unique_ptr<WindowPort> port_;
 };
 
 // The characters both kinds of field let through: Backspace, the comma and the digits.
 bool isAcceptedCode(int code);
+
+// What the user is told of a failure that no handler expected; `detail`, where there is one,
+// says what failed.
+std::string unexpectedFailureMessage(const char* detail);
 
 // Characters, not bytes, in UTF-8 text: the unit of SelStart and SelLength.
 int characterCount(const std::string& utf8);

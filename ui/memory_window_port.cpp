@@ -46,37 +46,60 @@ WindowEvents& MemoryWindowPort::events() {
     return *events_;
 }
 
+void MemoryWindowPort::record(std::string line) {
+    if (!failing_.empty() && line.starts_with(failing_)) {
+        throw std::runtime_error("the toolkit failed: " + line);
+    }
+    log_.push_back(std::move(line));
+}
+
 std::string MemoryWindowPort::text(ControlRef box) const {
     return model_.textBox(box).text;
 }
 
 void MemoryWindowPort::setText(ControlRef box, const std::string& text) {
+    record("text " + nameOf(box) + "=" + text);
     model_.textBox(box) = TextBoxState{text, 0, 0};
-    log_.push_back("text " + nameOf(box) + "=" + text);
 }
 
 void MemoryWindowPort::select(ControlRef box, int start, int length) {
+    record("select " + nameOf(box) + " " + std::to_string(start) + " " + std::to_string(length));
     TextBoxState& state = model_.textBox(box);
     const int size = characterCount(state.text);
     state.selStart = std::clamp(start, 0, size);
     state.selLength = std::clamp(length, 0, size - state.selStart);
-    log_.push_back("select " + nameOf(box) + " " + std::to_string(start) + " " +
-                   std::to_string(length));
 }
 
 void MemoryWindowPort::setCaption(ControlRef label, const std::string& caption) {
+    record("caption " + nameOf(label) + "=" + caption);
     model_.caption(label) = caption;
-    log_.push_back("caption " + nameOf(label) + "=" + caption);
 }
 
 void MemoryWindowPort::refresh(ControlRef label) {
     (void)model_.caption(label);  // only labels repaint
-    log_.push_back("refresh " + nameOf(label));
+    record("refresh " + nameOf(label));
 }
 
-void MemoryWindowPort::setFocus(ControlRef control) {
-    log_.push_back("focus " + nameOf(control));
+bool MemoryWindowPort::setFocus(ControlRef control) {
+    record("focus " + nameOf(control));
+    if (!active_) {
+        model_.setFocus(control);
+        return false;
+    }
     moveFocus(control);
+    return true;
+}
+
+void MemoryWindowPort::deactivate() {
+    active_ = false;
+}
+
+void MemoryWindowPort::activate() {
+    active_ = true;
+    const ControlRef focus = model_.focus();
+    if (focus.control == Control::txtPuntata) {
+        events().onPuntataGotFocus(focus.index, FocusCause::Returned);
+    }
 }
 
 void MemoryWindowPort::moveFocus(ControlRef control) {
@@ -86,17 +109,17 @@ void MemoryWindowPort::moveFocus(ControlRef control) {
     }
     model_.setFocus(control);
     if (control.control == Control::txtPuntata) {
-        events().onPuntataGotFocus(control.index);
+        events().onPuntataGotFocus(control.index, FocusCause::Entered);
     }
 }
 
 void MemoryWindowPort::sendTab() {
-    log_.push_back("tab");
+    record("tab");
     ++queuedTabs_;
 }
 
 void MemoryWindowPort::messageBox(const std::string& prompt, const std::string& title) {
-    log_.push_back("message " + prompt);
+    record("message " + prompt);
     messages_.push_back({prompt, title});
 }
 

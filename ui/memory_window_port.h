@@ -24,7 +24,7 @@ class MemoryWindowPort final : public WindowPort {
     void select(ControlRef box, int start, int length) override;
     void setCaption(ControlRef label, const std::string& caption) override;
     void refresh(ControlRef label) override;
-    void setFocus(ControlRef control) override;
+    bool setFocus(ControlRef control) override;
     void sendTab() override;
     void messageBox(const std::string& prompt, const std::string& title) override;
 
@@ -35,6 +35,13 @@ class MemoryWindowPort final : public WindowPort {
     void pressTab();                 // moves the focus on in tab order
     void click(ControlRef control);  // focuses it; a button is then pressed
     void processEvents();            // delivers the queued Tab keystrokes
+    // Another window comes to the front: the focus is only recorded until the window returns,
+    // and then given back to the control that had it.
+    void deactivate();
+    void activate();
+    // Every operation whose log line starts with `prefix` throws from now on, as a toolkit that
+    // fails would ("caption lblUtile(2)"); an empty prefix ends it.
+    void failOperations(std::string prefix) { failing_ = std::move(prefix); }
 
     const FormModel& model() const { return model_; }
     FormModel& model() { return model_; }
@@ -46,10 +53,13 @@ class MemoryWindowPort final : public WindowPort {
   private:
     WindowEvents& events();
     void moveFocus(ControlRef control);
+    void record(std::string line);
 
     FormModel model_;
     WindowEvents* events_ = nullptr;
     int queuedTabs_ = 0;
+    bool active_ = true;
+    std::string failing_;
     std::vector<Message> messages_;
     std::vector<std::string> log_;
 };

@@ -8,14 +8,18 @@
 
 namespace stakora {
 
+// How a text box came to have the focus: entered (by the user, or by a handler), or given back
+// to it when its window returns to the front or a popup menu closes.
+enum class FocusCause { Entered, Returned };
+
 // The events the window answers. A KeyPress handler returns the character code that goes on to
-// the text box; 0 discards the character.
+// the text box; 0 discards the character. None of them throws.
 class WindowEvents {
   public:
     virtual void onElaboraClick() = 0;
     virtual void onClearClick() = 0;
     virtual int onPremioKeyPress(int code) = 0;
-    virtual void onPuntataGotFocus(int index) = 0;
+    virtual void onPuntataGotFocus(int index, FocusCause cause) = 0;
     virtual int onPuntataKeyPress(int index, int code) = 0;
 
   protected:
@@ -38,8 +42,10 @@ class WindowPort {
     // Caption of a label, and repainting it at once, before the handler goes on.
     virtual void setCaption(ControlRef label, const std::string& caption) = 0;
     virtual void refresh(ControlRef label) = 0;
-    // Moves the focus; a text box that receives it raises its GotFocus event.
-    virtual void setFocus(ControlRef control) = 0;
+    // Moves the focus; a text box that receives it raises its GotFocus event. Returns false
+    // where the toolkit only recorded the move, to be made when the window is next activated
+    // (a window not yet shown, or behind another), and so raised no event.
+    virtual bool setFocus(ControlRef control) = 0;
     // Queues one Tab keystroke: after the running handler returns, the focus moves to the next
     // control in tab order.
     virtual void sendTab() = 0;

@@ -42,13 +42,21 @@
   }
 
   function wire() {
+    // The field that had the focus when the page went to the background: the browser gives it
+    // the focus back when the page returns, which does not enter it anew.
+    let leftIn = null;
+    addEventListener("blur", () => {
+      leftIn = document.activeElement;
+    });
     filterTyping(byId("txtPremio"), PREMIO_KEY, 0);
     for (let i = 1; ; ++i) {
       const field = byId(`txtPuntata(${i})`);
       if (!field) break;
       filterTyping(field, PUNTATA_KEY, i);
       field.addEventListener("focus", () => {
-        if (!waiting) call(PUNTATA_FOCUS, i, 0);
+        const returned = leftIn === field;
+        leftIn = null;
+        if (!waiting) call(PUNTATA_FOCUS, i, returned ? 1 : 0);
       });
     }
     const clicks = { cmdElabora: ELABORA_CLICK, cmdClear: CLEAR_CLICK };

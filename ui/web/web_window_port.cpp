@@ -3,8 +3,8 @@
 #include <emscripten.h>
 
 #include <cstdlib>
-#include <exception>
 #include <memory>
+#include <utility>
 
 #include "form_layout.h"
 #include "main_window.h"
@@ -43,6 +43,10 @@ EM_JS(void, stakora_js_message_box, (const char* prompt, const char* title), {
     Asyncify.handleSleep(
         function(wakeUp) { Module.stakoraPage.messageBox(text, caption, wakeUp); });
 });
+// The same box, shown without holding the running handler: for a handler that the page calls
+// synchronously (a key filter, a focus), which must answer at once.
+EM_JS(void, stakora_js_show_box, (const char* prompt, const char* title),
+      { Module.stakoraPage.messageBox(UTF8ToString(prompt), UTF8ToString(title), function(){}); });
 
 namespace stakora::web {
 
@@ -88,14 +92,15 @@ void WebWindowPort::setCaption(ControlRef label, const std::string& caption) {
 // the browser paint before it goes on, so slow work still shows row by row.
 void WebWindowPort::refresh(ControlRef) {
     constexpr double kFrameMs = 1000.0 / 60.0;
-    if (emscripten_get_now() - lastPaint_ >= kFrameMs) {
+    if (!synchronous_ && emscripten_get_now() - lastPaint_ >= kFrameMs) {
         stakora_js_paint();
         lastPaint_ = emscripten_get_now();
     }
 }
 
-void WebWindowPort::setFocus(ControlRef control) {
+bool WebWindowPort::setFocus(ControlRef control) {
     stakora_js_focus(idOf(control).c_str());  // its focus event raises GotFocus
+    return true;
 }
 
 void WebWindowPort::sendTab() {
@@ -103,37 +108,45 @@ void WebWindowPort::sendTab() {
 }
 
 void WebWindowPort::messageBox(const std::string& prompt, const std::string& title) {
-    stakora_js_message_box(prompt.c_str(), title.c_str());
+    if (synchronous_) {
+        stakora_js_show_box(prompt.c_str(), title.c_str());
+    } else {
+        stakora_js_message_box(prompt.c_str(), title.c_str());
+    }
 }
 
+// The handlers guard themselves, so nothing unwinds into the page from here.
 int WebWindowPort::dispatch(int event, int index, int code) {
     if (events_ == nullptr) {
         return code;
     }
     lastPaint_ = emscripten_get_now();  // the page was idle, so up to date, until this event
-    try {
-        switch (event) {
-            case ElaboraClick:
-                events_->onElaboraClick();
-                return 0;
-            case ClearClick:
-                events_->onClearClick();
-                return 0;
-            case PremioKeyPress:
-                return events_->onPremioKeyPress(code);
-            case PuntataGotFocus:
-                events_->onPuntataGotFocus(index);
-                return 0;
-            case PuntataKeyPress:
-                return events_->onPuntataKeyPress(index, code);
-            default:
-                return code;
-        }
-    } catch (const std::exception& error) {
-        // Nothing the handlers did not expect may stop the page; the user hears of it.
-        messageBox(std::string("Errore inatteso: ") + error.what(), kAppTitle);
-        return 0;
+    // Only the clicks are called asynchronously; the page needs the others' answers at once,
+    // including a focus event raised from inside a click's handler.
+    const bool outer = std::exchange(synchronous_, event != ElaboraClick && event != ClearClick);
+    int answer = 0;
+    switch (event) {
+        case ElaboraClick:
+            events_->onElaboraClick();
+            break;
+        case ClearClick:
+            events_->onClearClick();
+            break;
+        case PremioKeyPress:
+            answer = events_->onPremioKeyPress(code);
+            break;
+        case PuntataGotFocus:
+            events_->onPuntataGotFocus(index,
+                                       code == 0 ? FocusCause::Entered : FocusCause::Returned);
+            break;
+        case PuntataKeyPress:
+            answer = events_->onPuntataKeyPress(index, code);
+            break;
+        default:
+            answer = code;
     }
+    synchronous_ = outer;
+    return answer;
 }
 
 void start() {

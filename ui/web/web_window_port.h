@@ -19,16 +19,19 @@ class WebWindowPort final : public WindowPort {
     void select(ControlRef box, int start, int length) override;
     void setCaption(ControlRef label, const std::string& caption) override;
     void refresh(ControlRef label) override;
-    void setFocus(ControlRef control) override;
+    bool setFocus(ControlRef control) override;
     void sendTab() override;
     void messageBox(const std::string& prompt, const std::string& title) override;
 
     // An event of the page for the handlers; returns the character code a KeyPress lets through.
+    // For a focus, `code` is 0 where the field is entered, 1 where it is given back with the
+    // page.
     int dispatch(int event, int index, int code);
 
   private:
     WindowEvents* events_ = nullptr;
-    double lastPaint_ = 0;  // when the page was last up to date on screen, in milliseconds
+    double lastPaint_ = 0;      // when the page was last up to date on screen, in milliseconds
+    bool synchronous_ = false;  // the running handler's answer is awaited: it may not sleep
 };
 
 // Starts the window with its handlers, for the life of the page.

@@ -5,17 +5,16 @@
 #include <windows.h>
 
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "gdi_owners.h"
 #include "window_port.h"
 
 struct IAccPropServices;
 
 namespace stakora {
-class MainWindow;
 struct ControlLayout;
 struct Rgb;
 }  // namespace stakora
@@ -51,7 +50,7 @@ class Win32WindowPort final : public WindowPort {
     void select(ControlRef box, int start, int length) override;
     void setCaption(ControlRef label, const std::string& caption) override;
     void refresh(ControlRef label) override;
-    void setFocus(ControlRef control) override;
+    bool setFocus(ControlRef control) override;
     void sendTab() override;
     void messageBox(const std::string& prompt, const std::string& title) override;
 
@@ -61,9 +60,13 @@ class Win32WindowPort final : public WindowPort {
         HWND hwnd;
     };
 
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window's and the fields' procedures. Nothing unwinds through the system's frames:
+    // what a message's handling did not expect is reported, and the message gets the system's
+    // default handling.
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
     static LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR self);
+                                      UINT_PTR id, DWORD_PTR self) noexcept;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleField(const Child& field, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -78,9 +81,6 @@ class Win32WindowPort final : public WindowPort {
     void drawButton(const DRAWITEMSTRUCT& item);
     const Child* childOf(HWND hwnd) const;
     std::optional<ControlRef> refOf(HWND hwnd) const;
-    // Runs a handler; a failure it did not expect is reported, and the window goes on.
-    template <typename F>
-    void guarded(F&& handler);
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
@@ -90,29 +90,18 @@ class Win32WindowPort final : public WindowPort {
     std::map<std::string, HWND> byId_;
     HWND lastFocus_ = nullptr;  // the control to give the focus back to when the window returns
     bool reactivating_ = false;
-    bool closing_ = true;         // destroying the window ends the message loop
-    std::map<int, HFONT> fonts_;  // by size in hundredths of a point, at the current DPI
-    std::map<COLORREF, HBRUSH> brushes_;
-    HBITMAP footer_ = nullptr;
-    HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
+    bool closing_ = true;  // destroying the window ends the message loop
+    // Declared before nothing that draws with them outlives them: the window is destroyed in
+    // the destructor's body, before these go.
+    std::map<int, OwnedFont> fonts_;  // by size in hundredths of a point, at the current DPI
+    std::map<COLORREF, OwnedBrush> brushes_;
+    OwnedBitmap footer_;
+    OwnedIcon bigIcon_, smallIcon_;
     IAccPropServices* annotations_ = nullptr;
 };
 
-// The program: COM for the screen reader annotations, and the window with its handlers, shown
-// centred. Used by the entry point, the window tests and the start-up benchmark alike.
-class Program {
-  public:
-    explicit Program(HINSTANCE instance);
-    ~Program();
-
-    Win32WindowPort& window() { return *window_; }
-    // Runs until the window is closed; returns the program's exit code.
-    int run() { return window_->run(); }
-
-  private:
-    HRESULT com_;
-    Win32WindowPort* window_ = nullptr;
-    std::unique_ptr<MainWindow> handlers_;  // owns the window
-};
+// Shows what a window procedure did not expect, in the program's message box; only one at a
+// time, so a failure that repeats while the box is up (a paint) cannot pile boxes up.
+void reportUnexpected(HWND owner, const char* detail) noexcept;
 
 }  // namespace stakora::win32

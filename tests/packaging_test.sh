@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What a user of a Linux desktop gets: `cmake --install` puts the program, its .desktop entry,
 # icon and AppStream data in the standard places, all valid; the .deb carries them with its
-# library dependencies, and its program opens the window. The Windows resource compiles.
+# library dependencies, lintian accepts it, and its program, hardened as Debian's are, opens
+# the window. The Windows resource compiles.
 #   tests/packaging_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(realpath "${1:?usage: packaging_test.sh BUILD_DIR SOURCE_DIR}")
@@ -36,6 +37,20 @@ if command -v dpkg-shlibdeps >/dev/null; then
     dpkg-deb -x "$deb" "$work/deb"
     [ -f "$work/deb/usr/share/applications/org.stakora.Stakora.desktop" ] || fail "no .desktop"
     echo "ok: $(basename "$deb"): Depends: $(dpkg-deb --field "$deb" Depends)"
+    if command -v lintian >/dev/null; then
+        complaints=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep -E '^[EW]: ' || true)
+        [ -z "$complaints" ] || fail "lintian: $complaints"
+        echo "ok: lintian reports no error and no warning"
+    fi
+    if command -v hardening-check >/dev/null; then
+        # Debian 12's own start files carry no CET property, so no program can show it there;
+        # that -fcf-protection took effect shows in the program's own functions instead.
+        hardening-check --nocfprotection "$work/deb/usr/bin/stakora"
+        objdump -d --no-show-raw-insn "$build/app/stakora" |
+            grep -A1 -E '^[0-9a-f]+ <(main|_ZN7stakora10MainWindow14onElaboraClickEv)>:' |
+            grep -c endbr64 | grep -qx 2 || fail "no endbr64 at the start of the program's functions"
+        echo "ok: hardened, and its functions start with endbr64"
+    fi
     "$source/tests/real_window_test.sh" "$work/deb/usr/bin/stakora"
 fi
 
@@ -45,7 +60,7 @@ if command -v "$windres" >/dev/null; then
     python3 - "$work/stakora.res" <<'PY' || fail "version resource"
 import sys
 res = open(sys.argv[1], "rb").read()
-for text in ("041004B0", "FileVersion", "1.00"):
+for text in ("041004B0", "FileVersion", "1.00", "MIT License"):
     assert text.encode("utf-16-le") in res, text
 assert (0x10000).to_bytes(4, "little") in res  # FILEVERSION 1,0
 assert bytes([0x10, 0x04, 0xB0, 0x04]) in res  # Translation 0x0410, 1200

@@ -18,7 +18,8 @@ install() {
 install
 folder=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Programs/Stakora' -type d)
 [ -n "$folder" ] || fail "no folder under the user's Programs"
-[ -f "$folder/stakora.exe" ] && [ -f "$folder/uninstall.exe" ] || fail "files missing in $folder"
+[ -f "$folder/stakora.exe" ] && [ -f "$folder/uninstall.exe" ] && [ -f "$folder/LICENSE.txt" ] ||
+    fail "files missing in $folder"
 shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*/Start Menu/Programs/Stakora.lnk')
 [ -n "$shortcut" ] || fail "no Start menu shortcut"
 find "$WINEPREFIX/drive_c/users" -path '*/Desktop/Stakora.lnk' | grep -q . &&
@@ -50,7 +51,8 @@ echo "ok: installing over it leaves one entry"
 echo "mine" >"$folder/note.txt"
 "$WINE" "$folder/uninstall.exe" /S
 "$WINESERVER" -w
-[ ! -e "$folder/stakora.exe" ] && [ ! -e "$folder/uninstall.exe" ] || fail "files left behind"
+[ ! -e "$folder/stakora.exe" ] && [ ! -e "$folder/uninstall.exe" ] && [ ! -e "$folder/LICENSE.txt" ] ||
+    fail "files left behind"
 [ ! -e "$shortcut" ] || fail "the shortcut is left"
 "$WINE" reg query "$key" >/dev/null 2>&1 && fail "the Uninstall key is left"
 [ "$(cat "$folder/note.txt")" = mine ] || fail "the user's file is gone"

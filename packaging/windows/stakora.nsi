@@ -1,10 +1,13 @@
 ; The Windows installer: per user, no elevation, in Italian. Built by CMake (target
 ; windows_packages) with makensis from Debian:
-;   makensis -DEXE=stakora.exe -DICON=stakora.ico -DOUTFILE=stakora-1.00-setup.exe stakora.nsi
+;   makensis -DEXE=stakora.exe -DICON=stakora.ico -DLICENSE=LICENSE.txt "-DCOPYRIGHT=..."
+;            -DOUTFILE=stakora-1.00-setup.exe stakora.nsi
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
+; No build times in the setup: the same files always make the same setup.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
@@ -25,6 +28,7 @@ ShowUninstDetails nevershow
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\stakora.exe"
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
@@ -40,12 +44,13 @@ VIAddVersionKey /LANG=${LANG_ITALIAN} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ITALIAN} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ITALIAN} "FileDescription" "Installazione di Stakora"
 VIAddVersionKey /LANG=${LANG_ITALIAN} "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=${LANG_ITALIAN} "LegalCopyright" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_ITALIAN} "LegalCopyright" "${COPYRIGHT}. MIT License."
 
 Section "Stakora" SectionProgram
     SectionIn RO
     SetOutPath "$INSTDIR"
     File "/oname=stakora.exe" "${EXE}"
+    File "/oname=LICENSE.txt" "${LICENSE}"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortCut "$SMPROGRAMS\Stakora.lnk" "$INSTDIR\stakora.exe"
 
@@ -70,6 +75,7 @@ SectionEnd
 ; Only what the installer made: the folder goes only if nothing else is left in it.
 Section "Uninstall"
     Delete "$INSTDIR\stakora.exe"
+    Delete "$INSTDIR\LICENSE.txt"
     Delete "$INSTDIR\uninstall.exe"
     Delete "$SMPROGRAMS\Stakora.lnk"
     Delete "$DESKTOP\Stakora.lnk"

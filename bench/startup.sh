@@ -4,13 +4,19 @@
 # under Xvfb. Each round runs the two back to back, in a random order, and the ratio is the
 # median of the rounds' ratios: what else the machine does drifts slowly and weighs on both
 # members of a round alike. Prints the medians and ratios; exits non-zero only if a program
-# fails to run.
-#   bench/startup.sh BUILD_DIR [ROUNDS]
+# fails to run. Given a second build, its program takes the floor's place: the same program
+# built two ways (hardened or not, say), timed in turns in one run.
+#   bench/startup.sh BUILD_DIR [ROUNDS [BASELINE_BUILD_DIR]]
 set -euo pipefail
-build=${1:?usage: startup.sh BUILD_DIR [ROUNDS]}
+build=${1:?usage: startup.sh BUILD_DIR [ROUNDS [BASELINE_BUILD_DIR]]}
 runs=${2:-100}
 probe="$build/bench/startup_probe"
 floor="$build/bench/startup_floor"
+floor_name=floor
+if [ -n "${3:-}" ]; then
+    floor="$3/bench/startup_probe"
+    floor_name="stakora built in $3"
+fi
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 
 # Median peak resident set of a command over a few runs, in KiB.
@@ -21,10 +27,10 @@ peak_kib() {
 
 measure() {
     local where=$1
-    /usr/bin/python3 - "$floor" "$probe" "$runs" "$where" "$(peak_kib "$floor")" "$(peak_kib "$probe")" <<'PY'
+    /usr/bin/python3 - "$floor" "$probe" "$runs" "$where" "$(peak_kib "$floor")" "$(peak_kib "$probe")" "$floor_name" <<'PY'
 import random, statistics, subprocess, sys, time
 floor, probe, runs, where = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
-floor_kib, ours_kib = int(sys.argv[5]), int(sys.argv[6])
+floor_kib, ours_kib, floor_name = int(sys.argv[5]), int(sys.argv[6]), sys.argv[7]
 order = random.Random(2026)  # the same sequence of orders in every run of the benchmark
 times = {floor: [], probe: []}
 ratios = []
@@ -41,9 +47,9 @@ for i in range(runs + 3):  # three rounds to warm up
             times[program].append(seconds)
         ratios.append(took[probe] / took[floor])
 f, o = statistics.median(times[floor]), statistics.median(times[probe])
-print(f"{where}: wall median floor {f*1000:.1f} ms, stakora {o*1000:.1f} ms, "
+print(f"{where}: wall median {floor_name} {f*1000:.1f} ms, stakora {o*1000:.1f} ms, "
       f"ratio {statistics.median(ratios):.2f} (median of {runs} rounds; target <= 1.15)")
-print(f"{where}: peak RSS floor {floor_kib} KiB, stakora {ours_kib} KiB, ratio {ours_kib/floor_kib:.2f} (target <= 1.3)")
+print(f"{where}: peak RSS {floor_name} {floor_kib} KiB, stakora {ours_kib} KiB, ratio {ours_kib/floor_kib:.2f} (target <= 1.3)")
 PY
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows program is one file a user copies and runs: at most 1 MiB, and importing only
-# Windows' own DLLs, so that no runtime has to be installed beside it.
+# Windows' own DLLs, so that no runtime has to be installed beside it. Windows loads it with
+# ASLR, high-entropy ASLR and DEP, and it carries no link time, so every build is the same.
 #   tests/windows_binary_test.sh PATH_TO_STAKORA_EXE
 set -euo pipefail
 exe=${1:?usage: windows_binary_test.sh PATH_TO_STAKORA_EXE}
@@ -16,3 +17,9 @@ for dll in $imports; do
     esac
 done
 echo "ok: imports only" $imports
+headers=$(x86_64-w64-mingw32-objdump -p "$exe")
+for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do
+    grep -qw "$flag" <<<"$headers" || { echo "FAIL: the PE header lacks $flag"; exit 1; }
+done
+grep -q 'Time/Date.*1970' <<<"$headers" || { echo "FAIL: the PE header has a link time"; exit 1; }
+echo "ok: DYNAMIC_BASE, HIGH_ENTROPY_VA and NX_COMPAT, no link time"

@@ -8,6 +8,7 @@
 #   sanitize       only the ASan and UBSan build and its tests
 #   fuzz [SECONDS] fuzzes the calculation for SECONDS in all (60 by default)
 #   package        builds the .deb package in build/ and the Windows packages in build-windows/
+#   release        builds every artefact into dist/, with their SHA256SUMS
 #   windows        cross-builds the Windows edition, build-windows/app/stakora.exe, with its
 #                  installer and portable zip
 #   web            builds the browser edition, build-web/site/, and serves it on 127.0.0.1:8000
@@ -15,11 +16,18 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
+# Every artefact carries the last commit's time, so the same commit always gives the same bytes.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; then
+    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+    export SOURCE_DATE_EPOCH
+fi
+
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-open-sans)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool python3-xlib openbox
-    hyperfine time desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file)
+    hyperfine time desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file lintian
+    devscripts)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest nsis cmake
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest nsis cmake python3
     ninja-build)
 WINE_TEST_PACKAGES=(wine64 xvfb xauth xdotool openbox python3-xlib)
 WEB_PACKAGES=(emscripten googletest cmake ninja-build python3)
@@ -69,6 +77,11 @@ web_tests() {
     build web && ctest --preset web
 }
 
+# The same sources built again in another folder give the same bytes as the builds above.
+reproducible_tests() {
+    tests/reproducible_test.sh .
+}
+
 # Runs each named suite whatever the others did, then names those that failed.
 run_suites() {
     local failed=()
@@ -92,7 +105,7 @@ run)
 test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
         "${WINE_TEST_PACKAGES[@]}" "${WEB_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}"
-    run_suites ${STAKORA_SUITES:-linux windows web sanitized}
+    run_suites ${STAKORA_SUITES:-linux windows web reproducible sanitized}
     ;;
 sanitize)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
@@ -130,6 +143,25 @@ web)
     build web
     echo "Stakora in the browser: http://127.0.0.1:8000/ (Ctrl+C stops the server)"
     exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
+    ;;
+release)
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
+        "${WEB_PACKAGES[@]}"
+    build linux
+    (cd build && cpack -G DEB >/dev/null)
+    build windows
+    build web
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
+    rm -rf dist
+    mkdir dist
+    cp build/stakora_"${version}"_amd64.deb build-windows/stakora-"${version}"-setup.exe \
+        build-windows/stakora-"${version}"-win64.zip dist/
+    cp build-windows/app/stakora.exe dist/stakora-"${version}"-win64.exe
+    # The site as a tarball with fixed times, owners and order, so it too is the same each time.
+    tar --sort=name --mtime="@${SOURCE_DATE_EPOCH:-0}" --owner=0 --group=0 --numeric-owner \
+        --mode=go-w -C build-web -cf - site | gzip -9n >dist/stakora-"${version}"-web.tar.gz
+    (cd dist && sha256sum -- * >SHA256SUMS && sha256sum -c --quiet SHA256SUMS)
+    ls -l dist
     ;;
 windows)
     install_missing "${WINDOWS_PACKAGES[@]}"

@@ -46,10 +46,10 @@ Program::~Program() = default;
 
 int runApplication(int argc, char** argv, const std::function<void(QtWindowPort& window)>& shown) {
     if (!hasDisplay()) {
-        std::fputs(
-            "stakora: no graphical display to open the window on (DISPLAY is not set).\n"
-            "Run it from a desktop session, or under Xvfb: xvfb-run build/app/stakora\n",
-            stderr);
+        std::fprintf(stderr,
+                     "stakora: no graphical display to open the window on (DISPLAY is not set).\n"
+                     "Run it from a desktop session, or under Xvfb: xvfb-run %s\n",
+                     argc > 0 && argv[0] != nullptr ? argv[0] : "stakora");
         return 1;
     }
     QApplication app(argc, argv);

@@ -65,7 +65,7 @@ def main(site, runs):
             size = len(gzip.compress(f.read(), 9))
         total += size
         print(f"  {name}: {size} bytes gzip-compressed")
-    print(f"everything the page loads: {total / 1024:.1f} KiB gzip-compressed (target <= 250 KiB)")
+    print(f"everything the page loads: {total / 1024:.1f} KiB gzip-compressed (target < 100 KiB)")
 
 
 if __name__ == "__main__":

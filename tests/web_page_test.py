@@ -5,7 +5,6 @@ proven by the handler suite, compiled to WebAssembly and run under Node.js.
 
     tests/web_page_test.py SITE_DIR
 """
-import functools
 import http.server
 import sys
 import tempfile
@@ -15,6 +14,7 @@ from conditions import wait_for
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
@@ -28,25 +28,53 @@ def check(condition, message):
 
 
 class Server:
-    """The site's folder over HTTP on 127.0.0.1, on a free port; it can be stopped."""
+    """A site's folder over HTTP on 127.0.0.1, on a free port. The folder can be switched (a
+    new deployment); `held` files wait until `release()` (a slow network); `failing` files and,
+    when `down`, every file answer 503 (a download cut short, a server gone)."""
 
     def __init__(self, folder):
-        handler = functools.partial(Quiet, directory=folder)
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.folder = folder
+        self.held, self.failing, self.down = set(), set(), False
+        self.released = threading.Event()
+        server = self
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                              ".wasm": "application/wasm", ".js": "text/javascript"}
+
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=server.folder, **kwargs)
+
+            def do_GET(self):
+                name = self.path.split("?")[0].rsplit("/", 1)[-1]
+                if server.down or name in server.failing:
+                    self.send_error(503)
+                    return
+                if name in server.held:
+                    server.released.wait(60)
+                super().do_GET()
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
 
+    def hold(self, *names):
+        self.held = set(names)
+        self.released.clear()
+
+    def release(self):
+        self.released.set()
+
     def stop(self):
+        self.release()
         if self.thread.is_alive():
             self.httpd.shutdown()
             self.httpd.server_close()
             self.thread.join()
-
-
-class Quiet(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
 
 
 def browser(profile):
@@ -57,7 +85,25 @@ def browser(profile):
                  "--disable-sync", "--no-first-run", "--disable-quic",
                  f"--user-data-dir={profile}", "--window-size=800,900", "--lang=it"):
         options.add_argument(flag)
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    # Loads return once the page is parsed: a page whose program is held back still returns.
+    options.page_load_strategy = "eager"
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    # Every violation of the page's Content-Security-Policy, from the start of each page.
+    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+        window.cspViolations = [];
+        document.addEventListener("securitypolicyviolation",
+            (e) => window.cspViolations.push(`${e.violatedDirective} ${e.blockedURI}`));"""})
+    return driver
+
+
+def check_policy_kept(driver):
+    """No violation of the Content-Security-Policy on this page, and none in the console."""
+    violations = driver.execute_script("return window.cspViolations")
+    check(violations == [], f"CSP violations: {violations}")
+    console = [entry["message"] for entry in driver.get_log("browser")
+               if "Content Security Policy" in entry["message"]]
+    check(console == [], f"CSP errors in the console: {console}")
 
 
 class Page:
@@ -99,6 +145,21 @@ def run(site):
     driver = browser(profile.name)
     try:
         page = Page(driver)
+        # On a slow network: what is typed before the program has loaded is held, then filtered
+        # where it was typed, and the program's start leaves the focus with the user.
+        server.hold("stakora.js")
+        driver.get(server.url)
+        page.el("txtPuntata(3)").click()
+        page.keys("1a2.5")
+        check(page.value("txtPuntata(3)") == "", "unfiltered text in a field before the program")
+        server.release()
+        wait_for(lambda: page.value("txtPuntata(3)") == "125", "the held keys, filtered")
+        check(page.focused() == "txtPuntata(3)", f"the focus moved to {page.focused()}")
+        page.keys("7")
+        check(page.value("txtPuntata(3)") == "1257", page.value("txtPuntata(3)"))
+        check_policy_kept(driver)
+        print("ok: keys typed before the program loads are filtered where they were typed")
+
         driver.get(server.url)
         page.started()
 
@@ -147,6 +208,27 @@ def run(site):
         check(page.value("txtPremio") == "11,67", "the prize stays")
         print("ok: Enter on ELABORA fills the row; Cancella empties the column, keeps the prize")
 
+        # Typed right after ELABORA is pressed, while it paints its rows on a slow phone, in one
+        # burst of real key events: Enter on ELABORA, Shift+Tab back to the stake, then digits.
+        # All of it is held while the handler runs, then handled in order.
+        page.js("for (let r = 1; r <= 14; ++r) document.getElementById(`txtPuntata(${r})`)"
+                ".value = '10'")
+        page.el("txtPuntata(15)").click()
+        page.keys(Keys.TAB)
+        wait_for(lambda: page.focused() == "cmdElabora", "Tab to ELABORA")
+        driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 50})
+        try:
+            ActionChains(driver).send_keys(Keys.ENTER).key_down(Keys.SHIFT).send_keys(Keys.TAB) \
+                .key_up(Keys.SHIFT).send_keys("987").perform()
+        finally:
+            driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 1})
+        wait_for(lambda: page.text("lblSpesa(14)") == "140,00" and
+                 page.value("txtPuntata(15)") == "987",
+                 "ELABORA, then every digit typed")
+        check(page.focused() == "txtPuntata(15)", page.focused())
+        page.el("cmdClear").click()
+        print("ok: digits typed while ELABORA runs all arrive, after it")
+
         page.el("txtPremio").click()
         page.keys(Keys.CONTROL, "a")
         page.keys(Keys.BACKSPACE)
@@ -172,6 +254,7 @@ def run(site):
         check(page.text("lblSpesa(1)") == "5,00", "the row before it stays shown")
         page.keys("2")
         check(page.value("txtPuntata(2)") == "2", "the next digit replaces the bad stake")
+        check_policy_kept(driver)
         print("ok: a bad number is reported and the page goes on")
 
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
@@ -191,7 +274,9 @@ def run(site):
         page.keys("5")
         page.el("cmdElabora").click()
         wait_for(lambda: page.text("lblVincita(1)") == "58,35", "ELABORA offline")
+        check_policy_kept(driver)
         print("ok: with the server stopped the page reloads and computes")
+        print("ok: no Content-Security-Policy violation on any page of the run")
     finally:
         driver.quit()
         server.stop()

@@ -1,32 +1,40 @@
-// Keeps Stakora working offline: every file of the page is stored when the worker installs, on
-// the first visit, and served from there; a fresh copy is fetched meanwhile for the next visit.
-const CACHE = "stakora-1.00";
-const FILES = ["./", "index.html", "stakora.js", "stakora.wasm", "manifest.webmanifest",
-  "footer.jpg", "footer@2x.jpg", "stakora-32.png", "stakora-192.png", "stakora-512.png"];
+// Keeps Stakora working offline, and whole. Each build stamps this worker with its version,
+// taken from the content of every file of the site, so any change makes a new worker. A worker
+// stores every file of its version in a cache of its own when it installs, or none (a download
+// that fails leaves the version before in place, whole), and serves only from that cache: a
+// page never mixes the files of two builds. A new version takes over once no page of the old
+// one is open, at the next load, and the old cache goes with it.
+const VERSION = "@STAKORA_SITE_VERSION@";
+const CACHE = `stakora-${VERSION}`;
+const FILES = @STAKORA_SITE_FILES@;
 
 self.addEventListener("install", (event) => {
-  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)));
-  self.skipWaiting();
+  event.waitUntil(
+    caches.open(CACHE)
+      // Past the HTTP cache, which could hold a file of another build.
+      .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: "reload" }))))
+      .catch(async (error) => {
+        await caches.delete(CACHE);
+        throw error; // this version is not installed
+      })
+  );
 });
 
 self.addEventListener("activate", (event) => {
-  event.waitUntil(caches.keys().then((keys) =>
-    Promise.all(keys.filter((key) => key !== CACHE).map((key) => caches.delete(key)))));
-  self.clients.claim();
+  event.waitUntil(
+    caches.keys()
+      .then((keys) => Promise.all(
+        keys.filter((key) => key.startsWith("stakora-") && key !== CACHE)
+          .map((key) => caches.delete(key))))
+      .then(() => self.clients.claim())
+  );
 });
 
 self.addEventListener("fetch", (event) => {
   if (event.request.method !== "GET") return;
-  event.respondWith(caches.open(CACHE).then(async (cache) => {
-    const stored = await cache.match(event.request, {ignoreSearch: true});
-    const fresh = fetch(event.request).then((response) => {
-      if (response.ok) cache.put(event.request, response.clone());
-      return response;
-    });
-    if (stored) {
-      fresh.catch(() => {}); // offline: the stored copy is the answer
-      return stored;
-    }
-    return fresh;
-  }));
+  event.respondWith(
+    caches.open(CACHE)
+      .then((cache) => cache.match(event.request, { ignoreSearch: true }))
+      .then((stored) => stored || fetch(event.request))
+  );
 });

@@ -52,10 +52,22 @@ const char* kind(ControlKind kind) {
     return "";
 }
 
+// A control's id as a CSS selector: "txtPuntata(3)" is #txtPuntata\(3\).
+std::string selector(const std::string& id) {
+    std::string out = "#";
+    for (char c : id) {
+        if (c == '(' || c == ')') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out;
+}
+
 // Place, size, colours and font of a control, in CSS pixels at 96 dpi.
-std::string style(const ControlLayout& c) {
+std::string rule(const ControlLayout& c) {
     std::ostringstream s;
-    s << "left:" << toPixels(c.left) << "px;top:" << toPixels(c.top)
+    s << selector(c.id()) << "{left:" << toPixels(c.left) << "px;top:" << toPixels(c.top)
       << "px;width:" << toPixels(c.width) << "px;height:" << toPixels(c.height) << "px";
     if (c.background) {
         s << ";background:" << css(*c.background);
@@ -69,6 +81,7 @@ std::string style(const ControlLayout& c) {
     if (c.align != Align::Center && c.kind == ControlKind::Label) {
         s << ";justify-content:" << (c.align == Align::Right ? "flex-end" : "flex-start");
     }
+    s << "}\n";
     return s.str();
 }
 
@@ -81,7 +94,7 @@ class Writer {
         const std::string id = c.id();
         const std::optional<ControlRef> ref = c.ref();
         const std::string attributes = " id=\"" + escaped(id) + "\" class=\"" + kind(c.kind) +
-                                       (c.border ? " cell" : "") + "\" style=\"" + style(c) + "\"";
+                                       (c.border ? " cell" : "") + "\"";
         switch (c.kind) {
             case ControlKind::Frame:
                 out_ << "<div" << attributes << ">";
@@ -185,15 +198,9 @@ std::string cssFontFamilies() {
 std::string windowMarkup() {
     const WindowLayout& window = windowLayout();
     Writer writer;
-    writer.out() << "<div id=\"" << window.name
-                 << "\" class=\"window\" style=\"width:" << toPixels(window.width)
-                 << "px\"><div class=\"caption\">"
+    writer.out() << "<div id=\"" << window.name << "\" class=\"window\"><div class=\"caption\">"
                  << "<img src=\"stakora-32.png\" alt=\"\" width=\"16\" height=\"16\">"
-                 << "<span>" << escaped(window.caption) << "</span></div>"
-                 << "<div class=\"client\" style=\"width:" << toPixels(window.width)
-                 << "px;height:" << toPixels(window.height)
-                 << "px;background:" << css(window.background) << ";font-size:" << window.fontPoints
-                 << "pt\">";
+                 << "<span>" << escaped(window.caption) << "</span></div><div class=\"client\">";
     for (const ControlLayout& c : formLayout()) {
         if (c.container.empty()) {
             writer.control(c);
@@ -201,6 +208,19 @@ std::string windowMarkup() {
     }
     writer.out() << "</div></div>";
     return writer.out().str();
+}
+
+std::string windowStylesheet() {
+    const WindowLayout& window = windowLayout();
+    std::ostringstream s;
+    s << ".window{width:" << toPixels(window.width) << "px}\n"
+      << ".client{width:" << toPixels(window.width) << "px;height:" << toPixels(window.height)
+      << "px;background:" << css(window.background) << ";font-size:" << window.fontPoints
+      << "pt}\n";
+    for (const ControlLayout& c : formLayout()) {
+        s << rule(c);
+    }
+    return s.str();
 }
 
 }  // namespace stakora::web

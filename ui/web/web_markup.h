@@ -1,6 +1,8 @@
-// The window as HTML, from the layout data: every control at its designed place, size, colours
-// and font, the grid as an ARIA table. Written into the page when it is built, so that the
-// window shows before the program has loaded; the program then takes it over.
+// The window as HTML, from the layout data: every control, the grid as an ARIA table; and its
+// stylesheet, every control at its designed place, size, colours and font. Both are written
+// into the site when it is built, so that the window shows before the program has loaded (the
+// program then takes it over), and so that the page needs no inline style, which a strict
+// Content-Security-Policy forbids.
 #pragma once
 
 #include <string>
@@ -8,6 +10,7 @@
 namespace stakora::web {
 
 std::string windowMarkup();
+std::string windowStylesheet();
 
 // The window font's families as a CSS font-family list, ending with the generic sans-serif.
 std::string cssFontFamilies();

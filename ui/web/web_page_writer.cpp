@@ -1,6 +1,7 @@
-// Writes the page: its template with the window's markup in place of @STAKORA_WINDOW@ and the
-// window font's families in place of each @STAKORA_FONT_FAMILIES@.
-//   node web_page_writer.js TEMPLATE OUTPUT
+// Writes the page and its stylesheet from their templates: the window's markup in place of
+// @STAKORA_WINDOW@, its places, sizes and colours in place of @STAKORA_LAYOUT@, and the window
+// font's families in place of each @STAKORA_FONT_FAMILIES@.
+//   node web_page_writer.js PAGE_TEMPLATE PAGE STYLE_TEMPLATE STYLE
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -21,23 +22,32 @@ int replaceAll(std::string& text, const std::string& marker, const std::string& 
     return count;
 }
 
+// Fills one template's markers, each of which must be there once; false if one is not.
+bool write(const char* from, const char* to, const std::string& marker,
+           const std::string& content) {
+    std::ifstream in(from);
+    std::stringstream read;
+    read << in.rdbuf();
+    std::string text = read.str();
+    if (!in || replaceAll(text, marker, content) != 1) {
+        std::cerr << "web_page_writer: no single " << marker << " in " << from << "\n";
+        return false;
+    }
+    replaceAll(text, "@STAKORA_FONT_FAMILIES@", stakora::web::cssFontFamilies());
+    std::ofstream out(to);
+    out << text;
+    return static_cast<bool>(out);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: web_page_writer TEMPLATE OUTPUT\n";
+    if (argc != 5) {
+        std::cerr << "usage: web_page_writer PAGE_TEMPLATE PAGE STYLE_TEMPLATE STYLE\n";
         return 2;
     }
-    std::ifstream in(argv[1]);
-    std::stringstream page;
-    page << in.rdbuf();
-    std::string text = page.str();
-    const std::string marker = "@STAKORA_WINDOW@";
-    if (!in || replaceAll(text, marker, stakora::web::windowMarkup()) != 1) {
-        std::cerr << "web_page_writer: no single " << marker << " in " << argv[1] << "\n";
-        return 1;
-    }
-    replaceAll(text, "@STAKORA_FONT_FAMILIES@", stakora::web::cssFontFamilies());
-    std::ofstream(argv[2]) << text;
-    return 0;
+    const bool written =
+        write(argv[1], argv[2], "@STAKORA_WINDOW@", stakora::web::windowMarkup()) &&
+        write(argv[3], argv[4], "@STAKORA_LAYOUT@", stakora::web::windowStylesheet());
+    return written ? 0 : 1;
 }

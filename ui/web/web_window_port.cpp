@@ -30,8 +30,7 @@ EM_JS(void, stakora_js_select, (const char* id, int start, int length), {
 });
 EM_JS(void, stakora_js_set_caption, (const char* id, const char* text),
       { document.getElementById(UTF8ToString(id)).textContent = UTF8ToString(text); });
-EM_JS(void, stakora_js_focus, (const char* id),
-      { document.getElementById(UTF8ToString(id)).focus(); });
+EM_JS(void, stakora_js_focus, (const char* id), { Module.stakoraPage.focus(UTF8ToString(id)); });
 EM_JS(void, stakora_js_send_tab, (), { Module.stakoraPage.queueTab(); });
 // Both hold the running handler, the page going on meanwhile (Asyncify): until the cell has
 // been painted, and until the box is dismissed.

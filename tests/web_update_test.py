@@ -1,0 +1,111 @@
+#!/usr/bin/python3
+"""The browser edition as a site that is deployed again, in headless Chromium: a second build
+served where the first was. Each visit runs one build whole, its page, loader and module
+together; the new one takes over at a later visit once it is stored whole; a download cut short
+leaves the old one whole; each works offline.
+
+    tests/web_update_test.py SITE_DIR STAMP_SCRIPT WORKER_TEMPLATE
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from conditions import wait_for
+from web_page_test import Page, Server, browser, check, check_policy_kept
+
+PROMPT = b"Inserire Premio ..! "
+
+
+def second_build(site, folder, stamp, template):
+    """The first build with another program: a module with another text for the missing prize,
+    a loader that marks itself, and the worker stamped anew by the build's own stamper."""
+    shutil.copytree(site, folder)
+    module = os.path.join(folder, "stakora.wasm")
+    with open(module, "rb") as f:
+        data = f.read()
+    check(data.count(PROMPT) == 1, "the prompt in the module")
+    with open(module, "wb") as f:
+        f.write(data.replace(PROMPT, b"Inserire PREMIO ..! "))
+    with open(os.path.join(folder, "stakora.js"), "a") as f:
+        f.write('\nwindow.stakoraEdition = "B";\n')
+    subprocess.run([sys.executable, stamp, folder, template], check=True)
+
+
+def visit(driver, page, url):
+    """A new visit (the page before it closed); which build its loader and its module are of,
+    "AA" or "BB", or a mixture."""
+    driver.get("about:blank")
+    driver.get(url)
+    page.started()
+    loader = driver.execute_script("return window.stakoraEdition || 'A'")
+    page.js("document.getElementById('txtPremio').value = ''")
+    page.js("document.getElementById('cmdElabora').click()")
+    wait_for(page.box_open, "the missing-prize box")
+    module = "B" if "PREMIO" in page.text("msgbox-text") else "A"
+    page.js("document.getElementById('msgbox').close()")
+    wait_for(lambda: not page.box_open(), "the box to close")
+    check_policy_kept(driver)
+    return loader + module
+
+
+UPDATE = """
+const done = arguments[arguments.length - 1];
+navigator.serviceWorker.getRegistration().then(async (registration) => {
+  await registration.update().catch(() => {});
+  const worker = registration.installing || registration.waiting;
+  if (!worker) return done("not installed");
+  const settled = () => worker.state === "installed" || worker.state === "redundant";
+  if (settled()) return done(worker.state);
+  worker.addEventListener("statechange", () => settled() && done(worker.state));
+});
+"""
+
+
+def run(site, stamp, template):
+    folder = tempfile.TemporaryDirectory()
+    site_b = os.path.join(folder.name, "b")
+    second_build(site, site_b, stamp, template)
+    server = Server(site)
+    driver = browser(os.path.join(folder.name, "profile"))
+    driver.set_script_timeout(60)
+    page = Page(driver)
+    caches = "return caches.keys().then((keys) => keys.filter((k) => k.startsWith('stakora-')))"
+    try:
+        driver.execute_cdp_cmd("Network.enable", {})
+        driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
+        check(visit(driver, page, server.url) == "AA", "the first build")
+        wait_for(lambda: page.js("return navigator.serviceWorker.controller !== null"),
+                 "the first build's worker")
+
+        server.folder, server.failing = site_b, {"stakora.wasm"}
+        check(visit(driver, page, server.url) == "AA", "the first build, as the second deploys")
+        state = driver.execute_async_script(UPDATE)
+        check(state != "installed", f"a second build without its module was {state}")
+        check(len(page.js(caches)) == 1, page.js(caches))
+        server.down = True
+        check(visit(driver, page, server.url) == "AA", "the first build offline")
+        print("ok: a download cut short leaves the first build whole, online and offline")
+
+        server.down, server.failing = False, set()
+        check(visit(driver, page, server.url) == "AA", "the first build while the second loads")
+        state = driver.execute_async_script(UPDATE)
+        check(state == "installed", f"the second build was {state}")
+        seen = []
+        wait_for(lambda: seen.append(visit(driver, page, server.url)) or seen[-1] == "BB",
+                 "a visit to the second build")
+        check(set(seen) <= {"AA", "BB"}, f"visits mixed the builds: {seen}")
+        check(page.js(caches) and len(page.js(caches)) == 1, page.js(caches))
+        server.down = True
+        check(visit(driver, page, server.url) == "BB", "the second build offline")
+        print(f"ok: the second build takes over whole at a later visit ({seen}), and offline")
+    finally:
+        driver.quit()
+        server.stop()
+        folder.cleanup()
+
+
+if __name__ == "__main__":
+    run(*sys.argv[1:4])
+    print("ok: the site updates whole")

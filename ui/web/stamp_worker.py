@@ -1,0 +1,34 @@
+#!/usr/bin/env python3
+"""Writes the site's service worker from its template: the version is a digest of the names
+and contents of every other file of the site, and the list of files is what the worker stores.
+The build runs it once the site is complete; so does the update test, on a site it changed.
+
+    stamp_worker.py SITE_DIR TEMPLATE
+"""
+import hashlib
+import json
+import os
+import sys
+
+
+def stamp(site, template):
+    files = sorted(name for name in os.listdir(site)
+                   if name != "sw.js" and os.path.isfile(os.path.join(site, name)))
+    digest = hashlib.sha256()
+    for name in files:
+        with open(os.path.join(site, name), "rb") as f:
+            content = f.read()
+        digest.update(f"{name}\0{len(content)}\0".encode())
+        digest.update(content)
+    with open(template, encoding="utf-8") as f:
+        worker = f.read()
+    worker = worker.replace("@STAKORA_SITE_VERSION@", digest.hexdigest()[:16])
+    worker = worker.replace("@STAKORA_SITE_FILES@", json.dumps(["./"] + files))
+    with open(os.path.join(site, "sw.js"), "w", encoding="utf-8") as f:
+        f.write(worker)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    stamp(sys.argv[1], sys.argv[2])

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Draws the window icon and the footer picture with ImageMagick, at every size the editions use:
 #   stakora.png (48 x 48, 24-bit) and stakora-16/32/192/256/512.png, stakora.ico with 16, 32, 48
-#   and 256;
+#   and 256; for phones, stakora-180.png (the home-screen icon of iOS, which rounds it itself)
+#   and stakora-maskable-512.png (Android crops it to its own shape: the motif keeps within the
+#   middle 80%), both on teal to the edges;
 #   footer.jpg (156 x 16) and footer@2x.jpg for HiDPI screens, footer.bmp and footer@2x.bmp for
 #   Windows, which shows bitmaps without an image decoder.
 # The outputs are committed; run this again only to change the artwork.
@@ -15,18 +17,23 @@ gold='rgb(232,185,35)'
 rim='rgb(138,106,0)'
 
 # A stack of four coins on the prize box's teal, with a rising arrow: a plan of growing stakes.
-# Drawn on a 48-unit grid, scaled to SIZE pixels.
+# Drawn on a 48-unit grid, scaled to SIZE pixels. With a MOTIF share (0.72: 72%) the motif is
+# that much smaller, centred, and the teal reaches every edge.
 draw_icon() {
-    local size=$1 out=$2
-    local scale
-    scale=$(awk "BEGIN { print $size / 48 }")
-    local affine="affine $scale,0,0,$scale,0,0"
+    local size=$1 out=$2 motif=${3:-}
+    local scale offset=0 canvas=$grey
+    scale=$(awk "BEGIN { print $size / 48 * ${motif:-1} }")
+    if [ -n "$motif" ]; then
+        offset=$(awk "BEGIN { print $size * (1 - $motif) / 2 }")
+        canvas=$teal
+    fi
+    local affine="affine $scale,0,0,$scale,$offset,$offset"
     local coins=()
     for y in 38 32 26 20; do
         coins+=(-draw "$affine path 'M 6,$y A 11,4 0 0 0 28,$y L 28,$((y - 4)) A 11,4 0 0 0 6,$((y - 4)) Z'")
         coins+=(-draw "$affine ellipse 17,$((y - 4)) 11,4 0,360")
     done
-    convert -size "${size}x${size}" "xc:$grey" \
+    convert -size "${size}x${size}" "xc:$canvas" \
         -fill "$teal" -stroke none -draw "$affine roundrectangle 0,0 47,47 9,9" \
         -fill "$gold" -stroke "$rim" -strokewidth 1.2 "${coins[@]}" \
         -fill none -stroke white -strokewidth 3 -draw "$affine polyline 31,34 36,24 41,14" \
@@ -38,6 +45,12 @@ for size in 16 32 192 256 512; do
     draw_icon "$size" "stakora-$size.png"
 done
 convert stakora-16.png stakora-32.png stakora.png stakora-256.png stakora.ico
+draw_icon 180 stakora-180.png 0.86
+draw_icon 512 stakora-maskable-512.png 0.72
+# The icons only the browser edition uses, in 64 colours: a third of the bytes, the same look.
+for icon in stakora-180.png stakora-192.png stakora-512.png stakora-maskable-512.png; do
+    convert "$icon" -dither None -colors 64 -define png:exclude-chunks=date,time "PNG8:$icon"
+done
 
 # The footer: the program's name on a teal-to-grey band, at 1x and 2x; the last arguments say
 # how to write it.

@@ -109,6 +109,7 @@ void addRow(std::vector<ControlLayout>& layout, int i) {
     utile.tabIndex = 45 + i;
     utile.background = Rgb{122, 152, 184};
     utile.foreground = Rgb{255, 255, 255};
+    utile.contrastBackground = Rgb{84, 110, 140};  // 5.3:1 for the white text
     for (ControlLayout* member : {&spesa, &vincita, &utile}) {
         member->index = i;
         layout.push_back(*member);
@@ -138,6 +139,9 @@ std::vector<ControlLayout> buildLayout() {
                       .text = kDefaultPrizeText,
                       .align = Align::Center,
                       .background = Rgb{24, 120, 137},
+                      // White on a darker teal, 8.5:1; the designed black on teal is 4.1:1.
+                      .contrastBackground = Rgb{16, 84, 96},
+                      .contrastForeground = Rgb{255, 255, 255},
                       .fontPoints = 12});
     layout.push_back(frame("Frame1", 1, 330, 7290, 5310, 765, 61));
     layout.push_back(button("cmdClear", 240, 270, 1140, 345, 66, "Cancella"));

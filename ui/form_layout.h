@@ -36,6 +36,10 @@ struct ControlLayout {
     Align align = Align::Left;
     std::optional<Rgb> background;  // empty: the toolkit's default
     std::optional<Rgb> foreground;
+    // Where the user asks the system for more contrast, and an edition can follow it: colours
+    // that reach 4.5:1 where the designed ones do not.
+    std::optional<Rgb> contrastBackground;
+    std::optional<Rgb> contrastForeground;
     double fontPoints = 0;      // 0: the window font
     bool border = false;        // single-line border around a label
     std::string_view resource;  // picture file, for a Picture

@@ -14,18 +14,21 @@ set_target_properties(stakora PROPERTIES LINK_DEPENDS ${web}/page.js)
 set(site ${PROJECT_BINARY_DIR}/site)
 set(resources ${PROJECT_SOURCE_DIR}/resources)
 set(copied ${web}/boot.js ${web}/manifest.webmanifest ${resources}/footer.jpg
-    ${resources}/footer@2x.jpg ${resources}/stakora-32.png ${resources}/stakora-192.png
-    ${resources}/stakora-512.png)
+    ${resources}/footer@2x.jpg ${resources}/stakora-32.png ${resources}/stakora-180.png
+    ${resources}/stakora-192.png ${resources}/stakora-512.png
+    ${resources}/stakora-maskable-512.png ${resources}/screenshot-narrow.jpg
+    ${resources}/screenshot-wide.jpg)
 # Made afresh each time, so that nothing of an earlier build stays; the service worker is
 # stamped last, from every other file.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(
     OUTPUT ${site}/index.html ${site}/stakora.css ${site}/stakora.js ${site}/stakora.wasm
-           ${site}/sw.js
+           ${site}/sw.js ${PROJECT_BINARY_DIR}/window_geometry.json
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${site}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${site}
     COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:web_page_writer>
             ${web}/index.html.in ${site}/index.html ${web}/stakora.css.in ${site}/stakora.css
+            ${PROJECT_BINARY_DIR}/window_geometry.json
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:stakora>
             $<TARGET_FILE_DIR:stakora>/stakora.wasm ${copied} ${site}
     COMMAND ${Python3_EXECUTABLE} ${web}/stamp_worker.py ${site} ${web}/sw.js

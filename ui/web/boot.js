@@ -4,10 +4,16 @@
 (function () {
   "use strict";
 
-  // On a screen narrower or shorter than the window, the whole window scales down to fit.
+  // The designed window scales down to fit a screen shorter or narrower than itself; the touch
+  // form (the stylesheet's --form) fills the width and is never scaled.
   const stage = document.getElementById("stage");
   const frame = stage.firstElementChild;
   const fit = () => {
+    frame.style.transform = "";
+    if (getComputedStyle(frame).getPropertyValue("--form").trim() !== "desktop") {
+      stage.style.width = stage.style.height = "";
+      return;
+    }
     const width = frame.offsetWidth, height = frame.offsetHeight;
     const scale = Math.min(1, document.documentElement.clientWidth / width,
                            window.innerHeight / height);

@@ -8,10 +8,8 @@
   let starting = true; // the program is starting: the user may already be in a field
 
   const byId = (id) => document.getElementById(id);
-  const focusOrder = () =>
-    Array.from(document.querySelectorAll("#frmAmain [tabindex]"))
-      .filter((e) => e.tabIndex > 0)
-      .sort((a, b) => a.tabIndex - b.tabIndex);
+  // The markup is written in the design's tab order.
+  const focusOrder = () => Array.from(document.querySelectorAll("#frmAmain input, #frmAmain button"));
   const call = (event, index, code) =>
     gate.program(() =>
       Module.ccall("stakora_event", "number", ["number", "number", "number"], [event, index, code]));

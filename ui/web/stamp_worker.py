@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the site's service worker from its template: the version is a digest of the names
-and contents of every other file of the site, and the list of files is what the worker stores.
-The build runs it once the site is complete; so does the update test, on a site it changed.
+and contents of every other file of the site, and the list of files is what the worker stores:
+all of them but the screenshots, which only an install dialog shows. The build runs it once the
+site is complete; so does the update test, on a site it changed.
 
     stamp_worker.py SITE_DIR TEMPLATE
 """
@@ -23,7 +24,8 @@ def stamp(site, template):
     with open(template, encoding="utf-8") as f:
         worker = f.read()
     worker = worker.replace("@STAKORA_SITE_VERSION@", digest.hexdigest()[:16])
-    worker = worker.replace("@STAKORA_SITE_FILES@", json.dumps(["./"] + files))
+    stored = [name for name in files if not name.startswith("screenshot-")]
+    worker = worker.replace("@STAKORA_SITE_FILES@", json.dumps(["./"] + stored))
     with open(os.path.join(site, "sw.js"), "w", encoding="utf-8") as f:
         f.write(worker)
 

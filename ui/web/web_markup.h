@@ -11,6 +11,14 @@ namespace stakora::web {
 
 std::string windowMarkup();
 std::string windowStylesheet();
+// Where the designed window puts each control, as JSON: id to [left, top, width, height] in
+// CSS pixels from the client area's top left. For the tests of the page.
+std::string windowGeometry();
+
+// The media queries of the page's two forms: the designed window, where it fits and a mouse or
+// pen points; the touch form, for a finger or a screen narrower than the window.
+std::string desktopForm();
+std::string touchForm();
 
 // The window font's families as a CSS font-family list, ending with the generic sans-serif.
 std::string cssFontFamilies();

@@ -1,7 +1,9 @@
 // Writes the page and its stylesheet from their templates: the window's markup in place of
-// @STAKORA_WINDOW@, its places, sizes and colours in place of @STAKORA_LAYOUT@, and the window
-// font's families in place of each @STAKORA_FONT_FAMILIES@.
-//   node web_page_writer.js PAGE_TEMPLATE PAGE STYLE_TEMPLATE STYLE
+// @STAKORA_WINDOW@, its places, sizes and colours in place of @STAKORA_LAYOUT@, the window
+// font's families in place of each @STAKORA_FONT_FAMILIES@ and the media queries of the two
+// forms in place of @STAKORA_DESKTOP_FORM@ and @STAKORA_TOUCH_FORM@; and, for the tests, where
+// the designed window puts each control.
+//   node web_page_writer.js PAGE_TEMPLATE PAGE STYLE_TEMPLATE STYLE GEOMETRY
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -34,6 +36,8 @@ bool write(const char* from, const char* to, const std::string& marker,
         return false;
     }
     replaceAll(text, "@STAKORA_FONT_FAMILIES@", stakora::web::cssFontFamilies());
+    replaceAll(text, "@STAKORA_DESKTOP_FORM@", stakora::web::desktopForm());
+    replaceAll(text, "@STAKORA_TOUCH_FORM@", stakora::web::touchForm());
     std::ofstream out(to);
     out << text;
     return static_cast<bool>(out);
@@ -42,12 +46,13 @@ bool write(const char* from, const char* to, const std::string& marker,
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::cerr << "usage: web_page_writer PAGE_TEMPLATE PAGE STYLE_TEMPLATE STYLE\n";
+    if (argc != 6) {
+        std::cerr << "usage: web_page_writer PAGE_TEMPLATE PAGE STYLE_TEMPLATE STYLE GEOMETRY\n";
         return 2;
     }
     const bool written =
         write(argv[1], argv[2], "@STAKORA_WINDOW@", stakora::web::windowMarkup()) &&
         write(argv[3], argv[4], "@STAKORA_LAYOUT@", stakora::web::windowStylesheet());
+    std::ofstream(argv[5]) << stakora::web::windowGeometry();
     return written ? 0 : 1;
 }

@@ -209,7 +209,8 @@ class Writer {
                 if (const std::string sharp = sharpPictureName(file); !sharp.empty()) {
                     out_ << " srcset=\"" << escaped(sharp) << " 2x\"";
                 }
-                out_ << " alt=\"\">";
+                out_ << " width=\"" << toPixels(c.width) << "\" height=\"" << toPixels(c.height)
+                     << "\" alt=\"\">";
                 break;
             }
         }

@@ -13,7 +13,7 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))
 from conditions import wait_for  # noqa: E402
-from web_page_test import Page, Server, browser  # noqa: E402
+from web_page_test import session  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DOCS = os.path.join(HERE, "..", "docs")
@@ -36,22 +36,14 @@ def photograph(driver, page, url, width, height, mobile, png):
 
 
 def main(site):
-    server = Server(site)
-    profile = tempfile.TemporaryDirectory()
-    driver = browser(profile.name)
-    page = Page(driver)
-    try:
+    with session(site) as (server, driver, page), tempfile.TemporaryDirectory() as work:
         for name, size, mobile in (("narrow", (360, 740), True), ("wide", (1280, 800), False)):
             # The phone's is the README's too.
             png = (os.path.join(DOCS, "screenshot-web-phone.png") if mobile else
-                   os.path.join(profile.name, "wide.png"))
+                   os.path.join(work, "wide.png"))
             photograph(driver, page, server.url, *size, mobile, png)
             subprocess.run(["/usr/bin/convert", png, "-strip", "-quality", "80",
                             os.path.join(HERE, f"screenshot-{name}.jpg")], check=True)
-    finally:
-        driver.quit()
-        server.stop()
-        profile.cleanup()
 
 
 if __name__ == "__main__":

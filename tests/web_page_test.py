@@ -5,6 +5,7 @@ proven by the handler suite, compiled to WebAssembly and run under Node.js.
 
     tests/web_page_test.py SITE_DIR
 """
+import contextlib
 import http.server
 import sys
 import tempfile
@@ -97,6 +98,21 @@ def browser(profile):
     return driver
 
 
+@contextlib.contextmanager
+def session(site):
+    """The site served, a browser with a profile of its own, and its page; all gone after."""
+    server = Server(site)
+    profile = tempfile.TemporaryDirectory()
+    driver = browser(profile.name)
+    driver.set_script_timeout(60)
+    try:
+        yield server, driver, Page(driver)
+    finally:
+        driver.quit()
+        server.stop()
+        profile.cleanup()
+
+
 def check_policy_kept(driver):
     """No violation of the Content-Security-Policy on this page, and none in the console."""
     violations = driver.execute_script("return window.cspViolations")
@@ -140,11 +156,7 @@ class Page:
 
 
 def run(site):
-    server = Server(site)
-    profile = tempfile.TemporaryDirectory()
-    driver = browser(profile.name)
-    try:
-        page = Page(driver)
+    with session(site) as (server, driver, page):
         # On a slow network: what is typed before the program has loaded is held, then filtered
         # where it was typed, and the program's start leaves the focus with the user.
         server.hold("stakora.js")
@@ -277,10 +289,6 @@ def run(site):
         check_policy_kept(driver)
         print("ok: with the server stopped the page reloads and computes")
         print("ok: no Content-Security-Policy violation on any page of the run")
-    finally:
-        driver.quit()
-        server.stop()
-        profile.cleanup()
 
 
 if __name__ == "__main__":

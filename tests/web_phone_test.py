@@ -8,10 +8,9 @@ practices) of both forms with results shown, and with more contrast asked for.
 """
 import json
 import sys
-import tempfile
 
 from conditions import wait_for
-from web_page_test import Page, Server, browser, check
+from web_page_test import check, session
 
 from selenium.webdriver.common.keys import Keys
 
@@ -97,12 +96,7 @@ def run(site, geometry_file, axe_file):
         geometry = json.load(f)
     with open(axe_file) as f:
         axe = f.read()
-    server = Server(site)
-    profile = tempfile.TemporaryDirectory()
-    driver = browser(profile.name)
-    driver.set_script_timeout(60)
-    page = Page(driver)
-    try:
+    with session(site) as (server, driver, page):
         # The designed window on a desktop, every control where the layout puts it.
         driver.get(server.url)
         page.started()
@@ -167,10 +161,6 @@ def run(site, geometry_file, axe_file):
         page.started()
         check_touch_form(page.js(SIZES), portrait=False)
         print("ok: in landscape the page scrolls down and the text keeps its size")
-    finally:
-        driver.quit()
-        server.stop()
-        profile.cleanup()
 
 
 if __name__ == "__main__":

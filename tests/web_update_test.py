@@ -13,7 +13,7 @@ import sys
 import tempfile
 
 from conditions import wait_for
-from web_page_test import Page, Server, browser, check, check_policy_kept
+from web_page_test import check, check_policy_kept, session
 
 PROMPT = b"Inserire Premio ..! "
 
@@ -64,46 +64,38 @@ navigator.serviceWorker.getRegistration().then(async (registration) => {
 
 
 def run(site, stamp, template):
-    folder = tempfile.TemporaryDirectory()
-    site_b = os.path.join(folder.name, "b")
-    second_build(site, site_b, stamp, template)
-    server = Server(site)
-    driver = browser(os.path.join(folder.name, "profile"))
-    driver.set_script_timeout(60)
-    page = Page(driver)
-    caches = "return caches.keys().then((keys) => keys.filter((k) => k.startsWith('stakora-')))"
-    try:
-        driver.execute_cdp_cmd("Network.enable", {})
-        driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
-        check(visit(driver, page, server.url) == "AA", "the first build")
-        wait_for(lambda: page.js("return navigator.serviceWorker.controller !== null"),
-                 "the first build's worker")
+    with tempfile.TemporaryDirectory() as folder:
+        site_b = os.path.join(folder, "b")
+        second_build(site, site_b, stamp, template)
+        caches = "return caches.keys().then((k) => k.filter((n) => n.startsWith('stakora-')))"
+        with session(site) as (server, driver, page):
+            driver.execute_cdp_cmd("Network.enable", {})
+            driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
+            check(visit(driver, page, server.url) == "AA", "the first build")
+            wait_for(lambda: page.js("return navigator.serviceWorker.controller !== null"),
+                     "the first build's worker")
 
-        server.folder, server.failing = site_b, {"stakora.wasm"}
-        check(visit(driver, page, server.url) == "AA", "the first build, as the second deploys")
-        state = driver.execute_async_script(UPDATE)
-        check(state != "installed", f"a second build without its module was {state}")
-        check(len(page.js(caches)) == 1, page.js(caches))
-        server.down = True
-        check(visit(driver, page, server.url) == "AA", "the first build offline")
-        print("ok: a download cut short leaves the first build whole, online and offline")
+            server.folder, server.failing = site_b, {"stakora.wasm"}
+            check(visit(driver, page, server.url) == "AA", "the first build, as the second deploys")
+            state = driver.execute_async_script(UPDATE)
+            check(state != "installed", f"a second build without its module was {state}")
+            check(len(page.js(caches)) == 1, page.js(caches))
+            server.down = True
+            check(visit(driver, page, server.url) == "AA", "the first build offline")
+            print("ok: a download cut short leaves the first build whole, online and offline")
 
-        server.down, server.failing = False, set()
-        check(visit(driver, page, server.url) == "AA", "the first build while the second loads")
-        state = driver.execute_async_script(UPDATE)
-        check(state == "installed", f"the second build was {state}")
-        seen = []
-        wait_for(lambda: seen.append(visit(driver, page, server.url)) or seen[-1] == "BB",
-                 "a visit to the second build")
-        check(set(seen) <= {"AA", "BB"}, f"visits mixed the builds: {seen}")
-        check(page.js(caches) and len(page.js(caches)) == 1, page.js(caches))
-        server.down = True
-        check(visit(driver, page, server.url) == "BB", "the second build offline")
-        print(f"ok: the second build takes over whole at a later visit ({seen}), and offline")
-    finally:
-        driver.quit()
-        server.stop()
-        folder.cleanup()
+            server.down, server.failing = False, set()
+            check(visit(driver, page, server.url) == "AA", "the first build while the second loads")
+            state = driver.execute_async_script(UPDATE)
+            check(state == "installed", f"the second build was {state}")
+            seen = []
+            wait_for(lambda: seen.append(visit(driver, page, server.url)) or seen[-1] == "BB",
+                     "a visit to the second build")
+            check(set(seen) <= {"AA", "BB"}, f"visits mixed the builds: {seen}")
+            check(page.js(caches) and len(page.js(caches)) == 1, page.js(caches))
+            server.down = True
+            check(visit(driver, page, server.url) == "BB", "the second build offline")
+            print(f"ok: the second build takes over whole at a later visit ({seen}), and offline")
 
 
 if __name__ == "__main__":

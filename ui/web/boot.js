@@ -48,7 +48,9 @@
     const field = controlOf(e.target);
     if (!field || !gated()) return;
     e.preventDefault();
-    held.push({ kind: "input", id: field.id, type: e.inputType, data: e.data });
+    // A paste's text comes in dataTransfer, not data.
+    const data = e.data ?? (e.dataTransfer ? e.dataTransfer.getData("text/plain") : null);
+    held.push({ kind: "input", id: field.id, type: e.inputType, data });
   }, true);
   // While a handler runs, keys are held as keys: they go where the focus is once it is done,
   // as a desktop window's queued keys do. (Before the program is there the browser moves the

@@ -14,7 +14,7 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests"))
 from conditions import wait_for  # noqa: E402
-from web_page_test import Server, browser  # noqa: E402
+from web_session import Server, browser  # noqa: E402
 
 FLOOR = """<!doctype html><html lang="it"><head><meta charset="utf-8"><title>Floor</title></head>
 <body style="margin:0"><div style="width:397px;height:599px;background:rgb(192,192,192)">

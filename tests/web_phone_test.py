@@ -10,7 +10,7 @@ import json
 import sys
 
 from conditions import wait_for
-from web_page_test import check, session
+from web_session import check, session
 
 from selenium.webdriver.common.keys import Keys
 

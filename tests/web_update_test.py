@@ -13,7 +13,7 @@ import sys
 import tempfile
 
 from conditions import wait_for
-from web_page_test import check, check_policy_kept, session
+from web_session import check, check_policy_kept, session
 
 PROMPT = b"Inserire Premio ..! "
 

@@ -8,7 +8,10 @@
 #   sanitize       only the ASan and UBSan build and its tests
 #   fuzz [SECONDS] fuzzes the calculation for SECONDS in all (60 by default)
 #   package        builds the .deb package in build/ and the Windows packages in build-windows/
-#   release        builds every artefact into dist/, with their SHA256SUMS
+#   release        builds every artefact of the committed tree afresh into dist/, with their
+#                  SHA256SUMS (signed as SHA256SUMS.asc with STAKORA_SIGNING_KEY=<gpg key id>);
+#                  refuses a tree with changes, and runs every suite first unless a green
+#                  `./dev.sh test` of the same commit is recorded
 #   windows        cross-builds the Windows edition, build-windows/app/stakora.exe, with its
 #                  installer and portable zip
 #   web            builds the browser edition, build-web/site/, and serves it on 127.0.0.1:8000
@@ -25,7 +28,7 @@ fi
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-open-sans)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool python3-xlib openbox
     hyperfine time desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file lintian
-    devscripts)
+    devscripts cmark)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest nsis cmake python3
     ninja-build)
@@ -46,6 +49,13 @@ install_missing() {
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
+}
+
+# Everything the whole test suite needs.
+install_for_tests() {
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
+        "${WINE_TEST_PACKAGES[@]}" "${WEB_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}"
+    command -v npm >/dev/null || install_missing npm
 }
 
 # Configures and builds one of the presets of CMakePresets.json: app, linux, sanitize, windows
@@ -83,6 +93,16 @@ reproducible_tests() {
     tests/reproducible_test.sh .
 }
 
+# A green run of every suite on a tree with no change of its own is recorded against its commit:
+# a release of that commit needs one.
+ALL_SUITES="linux windows web reproducible sanitized"
+TESTED_RECORD=build/tested-commit
+
+# Prints each change git sees (modified, staged, untracked), one a line; nothing when clean.
+changes() {
+    git status --porcelain --untracked-files=all
+}
+
 # Runs each named suite whatever the others did, then names those that failed.
 run_suites() {
     local failed=()
@@ -97,6 +117,72 @@ run_suites() {
     echo "Every suite passed: $*"
 }
 
+# The release: every artefact built afresh from a committed tree, in folders of its own with
+# every option written out (the build type, hardening, no tests, warnings left as warnings), so
+# nothing from a developer's own builds reaches it; then tested, checksummed and, with
+# STAKORA_SIGNING_KEY set, signed. dist/ appears only once all of it has succeeded.
+release() {
+    local dirty
+    dirty=$(changes)
+    if [ -n "$dirty" ]; then
+        echo "release: refused, the work tree differs from its last commit; commit or remove:" >&2
+        echo "$dirty" >&2
+        exit 1
+    fi
+    local commit
+    commit=$(git rev-parse HEAD)
+    rm -rf dist build-release
+    trap 'echo "release: FAILED; dist/ was not made" >&2; rm -rf build-release/dist' ERR
+    # The release is only of a commit whose whole test suite is green: the record of an earlier
+    # `./dev.sh test` of this very commit, or a run now.
+    if [ "$(cat "$TESTED_RECORD" 2>/dev/null)" != "$commit" ]; then
+        echo "release: no green ./dev.sh test of $commit recorded; running every suite first"
+        install_for_tests
+        run_suites $ALL_SUITES
+        echo "$commit" >"$TESTED_RECORD"
+    fi
+    install_missing "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WEB_PACKAGES[@]}" dpkg-dev \
+        gpg
+    local options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DSTAKORA_HARDENING=ON
+        -DSTAKORA_BUILD_TESTS=OFF -DSTAKORA_WARNINGS_AS_ERRORS=OFF -DSTAKORA_SANITIZE=OFF
+        -DSTAKORA_FUZZ=OFF)
+    cmake -S . -B build-release/linux "${options[@]}" >/dev/null
+    cmake --build build-release/linux
+    (cd build-release/linux && cpack -G DEB >/dev/null)
+    cmake -S . -B build-release/windows "${options[@]}" \
+        -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    cmake --build build-release/windows
+    NODE_PATH=/usr/share/nodejs cmake -S . -B build-release/web "${options[@]}" \
+        -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
+        -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node >/dev/null
+    NODE_PATH=/usr/share/nodejs cmake --build build-release/web
+    local version dist=build-release/dist
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-release/linux/CMakeCache.txt)
+    mkdir "$dist"
+    cp build-release/linux/stakora_"${version}"_amd64.deb \
+        build-release/windows/stakora-"${version}"-setup.exe \
+        build-release/windows/stakora-"${version}"-win64.zip "$dist"/
+    cp build-release/windows/app/stakora.exe "$dist"/stakora-"${version}"-win64.exe
+    # The site as a tarball with fixed times, owners and order, so it too is the same each time.
+    tar --sort=name --mtime="@${SOURCE_DATE_EPOCH:-0}" --owner=0 --group=0 --numeric-owner \
+        --mode=go-w -C build-release/web -cf - site | gzip -9n >"$dist"/stakora-"${version}"-web.tar.gz
+    (cd "$dist" && sha256sum -- * >SHA256SUMS && sha256sum -c --quiet SHA256SUMS)
+    if [ -n "${STAKORA_SIGNING_KEY:-}" ]; then
+        gpg --batch --yes --local-user "$STAKORA_SIGNING_KEY" --armor --detach-sign \
+            --output "$dist"/SHA256SUMS.asc "$dist"/SHA256SUMS
+        gpg --batch --verify "$dist"/SHA256SUMS.asc "$dist"/SHA256SUMS
+    fi
+    if [ -n "$(changes)" ]; then
+        echo "release: the work tree changed while building:" >&2
+        changes >&2
+        false
+    fi
+    mv "$dist" dist
+    trap - ERR
+    echo "Released $commit:"
+    ls -l dist
+}
+
 case "${1:-}" in
 run)
     install_missing "${BUILD_PACKAGES[@]}"
@@ -104,10 +190,13 @@ run)
     exec build-app/app/stakora
     ;;
 test)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
-        "${WINE_TEST_PACKAGES[@]}" "${WEB_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}"
-    command -v npm >/dev/null || install_missing npm
-    run_suites ${STAKORA_SUITES:-linux windows web reproducible sanitized}
+    install_for_tests
+    suites=${STAKORA_SUITES:-$ALL_SUITES}
+    clean_before=$(changes)
+    run_suites $suites
+    if [ "$suites" = "$ALL_SUITES" ] && [ -z "$clean_before" ] && [ -z "$(changes)" ]; then
+        git rev-parse HEAD >"$TESTED_RECORD"
+    fi
     ;;
 sanitize)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
@@ -147,23 +236,7 @@ web)
     exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
     ;;
 release)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
-        "${WEB_PACKAGES[@]}"
-    build linux
-    (cd build && cpack -G DEB >/dev/null)
-    build windows
-    build web
-    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
-    rm -rf dist
-    mkdir dist
-    cp build/stakora_"${version}"_amd64.deb build-windows/stakora-"${version}"-setup.exe \
-        build-windows/stakora-"${version}"-win64.zip dist/
-    cp build-windows/app/stakora.exe dist/stakora-"${version}"-win64.exe
-    # The site as a tarball with fixed times, owners and order, so it too is the same each time.
-    tar --sort=name --mtime="@${SOURCE_DATE_EPOCH:-0}" --owner=0 --group=0 --numeric-owner \
-        --mode=go-w -C build-web -cf - site | gzip -9n >dist/stakora-"${version}"-web.tar.gz
-    (cd dist && sha256sum -- * >SHA256SUMS && sha256sum -c --quiet SHA256SUMS)
-    ls -l dist
+    release
     ;;
 windows)
     install_missing "${WINDOWS_PACKAGES[@]}"

@@ -13,8 +13,11 @@ include(CheckPIESupported)
 
 option(STAKORA_HARDENING "Build with the distribution's hardening flags" ON)
 
+# Sources by their path in the tree; the build folder, wherever it is (inside the sources or not),
+# as ".": the compiler records it without a trailing slash as the compilation folder. The last
+# map that matches wins, so a build folder inside the sources is mapped as a build folder.
 add_compile_options("-ffile-prefix-map=${PROJECT_SOURCE_DIR}/="
-                    "-ffile-prefix-map=${PROJECT_BINARY_DIR}/=")
+                    "-ffile-prefix-map=${PROJECT_BINARY_DIR}=.")
 if(WIN32)
     add_link_options(-Wl,--no-insert-timestamp)
 endif()

@@ -56,10 +56,19 @@ TEST_F(MainWindowTest, ElaboraFillsEachCellAndRepaintsItBeforeTheNext) {
     EXPECT_EQ(rowCaptions(2), Captions({"", "", ""}));
     EXPECT_EQ(rowCaptions(3), Captions({"15,00", "58,35", "43,35"}));
     const std::vector<std::string> expected = {
-        "caption lblSpesa(1)=10,00", "refresh lblSpesa(1)",        "caption lblVincita(1)=116,70",
-        "refresh lblVincita(1)",     "caption lblUtile(1)=106,70", "refresh lblUtile(1)",
-        "caption lblSpesa(3)=15,00", "refresh lblSpesa(3)",        "caption lblVincita(3)=58,35",
-        "refresh lblVincita(3)",     "caption lblUtile(3)=43,35",  "refresh lblUtile(3)"};
+        "caption lblSpesa(1)=10,00",
+        "refresh lblSpesa(1)",
+        "caption lblVincita(1)=116,70",
+        "refresh lblVincita(1)",
+        "caption lblUtile(1)=106,70",
+        "refresh lblUtile(1)",
+        "caption lblSpesa(3)=15,00",
+        "refresh lblSpesa(3)",
+        "caption lblVincita(3)=58,35",
+        "refresh lblVincita(3)",
+        "caption lblUtile(3)=43,35",
+        "refresh lblUtile(3)",
+        "announce 2 puntate elaborate, spesa 15,00, utile 43,35."};
     EXPECT_EQ(port().log(), expected);
     EXPECT_EQ(model().focus(), cmdElabora());  // the focus stays where the click left it
     EXPECT_TRUE(port().messages().empty());
@@ -111,6 +120,7 @@ TEST_F(MainWindowTest, CancellaEmptiesStakesAndCellsButKeepsPrizeAndFocus) {
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
                             [](const std::string& op) { return op.rfind("refresh ", 0) == 0; }),
               3 * ROW_COUNT);
+    EXPECT_EQ(log.back(), "announce Puntate e risultati cancellati.");
 }
 
 TEST_F(MainWindowTest, BadStakeStopsAtItsRowSaysWhereAndSelectsIt) {
@@ -224,8 +234,7 @@ TEST_F(MainWindowTest, AToolkitFailureIsToldAndTheWindowGoesOnWithWhatWasTyped) 
     port().failOperations("caption lblUtile(2)");
     elabora();
     ASSERT_EQ(port().messages().size(), 1U);
-    EXPECT_EQ(port().messages()[0].prompt,
-              unexpectedFailureMessage("the toolkit failed: caption lblUtile(2)=43,35"));
+    EXPECT_EQ(port().messages()[0].prompt, unexpectedFailureMessage(Interrupted::ResultsChanged));
     EXPECT_EQ(model().textBox(txtPuntata(2)).text, "5");
     EXPECT_EQ(rowCaptions(1), Captions({"10,00", "116,70", "106,70"}));
 
@@ -233,13 +242,23 @@ TEST_F(MainWindowTest, AToolkitFailureIsToldAndTheWindowGoesOnWithWhatWasTyped) 
     port().failOperations("tab");
     port().setFocus(txtPuntata(2));
     port().type("\r");
-    EXPECT_EQ(port().messages().size(), 2U);
+    ASSERT_EQ(port().messages().size(), 2U);
+    EXPECT_EQ(port().messages()[1].prompt, unexpectedFailureMessage(Interrupted::NothingChanged));
     EXPECT_EQ(model().textBox(txtPuntata(2)).text, "5");
 
     port().failOperations("");
     elabora();
     EXPECT_EQ(rowCaptions(2), Captions({"15,00", "58,35", "43,35"}));
     EXPECT_EQ(port().messages().size(), 2U);
+
+    // Cancella stopped part way has emptied some stakes and not others: the box says so.
+    setStakes({"1", "2", "3", "4"});
+    port().failOperations("text txtPuntata(3)");
+    port().click(cmdClear());
+    ASSERT_EQ(port().messages().size(), 3U);
+    EXPECT_EQ(port().messages()[2].prompt, unexpectedFailureMessage(Interrupted::InputsChanged));
+    EXPECT_EQ(model().textBox(txtPuntata(2)).text, "");
+    EXPECT_EQ(model().textBox(txtPuntata(3)).text, "3");
 }
 
 TEST_F(MainWindowTest, FocusInAnInactiveWindowEntersTheFieldButItsReturnDoesNot) {

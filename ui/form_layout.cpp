@@ -209,6 +209,24 @@ const ControlLayout& layoutOf(ControlRef ref) {
     throw std::out_of_range("no layout for " + nameOf(ref));
 }
 
+const ControlLayout* containerOf(const ControlLayout& control) {
+    if (control.container.empty()) {
+        return nullptr;
+    }
+    for (const ControlLayout& other : formLayout()) {
+        if (other.id() == control.container) {
+            return &other;
+        }
+    }
+    throw std::out_of_range("no container " + std::string(control.container));
+}
+
+PixelPoint placeInWindow(const ControlLayout& control, int dpi) {
+    const ControlLayout* container = containerOf(control);
+    const PixelPoint outer = container != nullptr ? placeInWindow(*container, dpi) : PixelPoint{};
+    return {outer.x + toPixels(control.left, dpi), outer.y + toPixels(control.top, dpi)};
+}
+
 const std::vector<ControlRef>& focusOrder() {
     static const std::vector<ControlRef> order = [] {
         std::vector<const ControlLayout*> focusable;

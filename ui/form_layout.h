@@ -63,6 +63,16 @@ const WindowLayout& windowLayout();
 // Containers come before what they contain.
 const std::vector<ControlLayout>& formLayout();
 const ControlLayout& layoutOf(ControlRef ref);
+// The frame a control stands in; null for one placed on the window itself.
+const ControlLayout* containerOf(const ControlLayout& control);
+
+struct PixelPoint {
+    int x = 0, y = 0;
+};
+// Where a control stands in the window's client area at DPI dots per inch: its container's
+// place plus its own, each rounded to whole pixels, as a toolkit places a child in its parent.
+PixelPoint placeInWindow(const ControlLayout& control, int dpi = kTwipsPerInch / kTwipsPerPixel);
+
 // The controls that take the focus, in tab order; Tab from the last returns to the first.
 const std::vector<ControlRef>& focusOrder();
 

@@ -1,11 +1,11 @@
 #include "main_window.h"
 
 #include <algorithm>
-#include <exception>
-#include <new>
 #include <type_traits>
+#include <utility>
 
 #include "form_layout.h"
+#include "unexpected_failure.h"
 
 namespace stakora {
 
@@ -17,9 +17,6 @@ constexpr int kComma = 44;
 constexpr int kDiscard = 0;
 
 constexpr const char* kPrizeMissing = "Inserire Premio ..! ";
-constexpr const char* kUnexpected =
-    "Si è verificato un errore inatteso e l'operazione non è stata completata.\n"
-    "I dati inseriti sono rimasti invariati.";
 
 std::string describe(const NumberError& error) {
     const bool prize = error.field() == Field::Prize;
@@ -35,6 +32,20 @@ std::string describe(const NumberError& error) {
     return "Riga " + std::to_string(error.row()) +
            ": la puntata o il suo risultato è troppo grande per essere calcolato.";
 }
+
+// What a screen reader says once ELABORA has filled the rows: how many, and where the last one
+// stands, in the words its cells show.
+std::string elaboraSummary(int rows, const RowResult& last) {
+    if (rows == 0) {
+        return "Nessuna puntata da elaborare.";
+    }
+    // Commas, not colons: speech synthesisers read a colon aloud.
+    return std::to_string(rows) + (rows == 1 ? " puntata elaborata" : " puntate elaborate") +
+           ", spesa " + DecimalText::formatAmount(last.spend) + ", utile " +
+           DecimalText::formatAmount(last.profit) + ".";
+}
+
+constexpr const char* kCleared = "Puntate e risultati cancellati.";
 
 }  // namespace
 
@@ -56,38 +67,32 @@ MainWindow::MainWindow(std::unique_ptr<WindowPort> port) : port_(std::move(port)
 
 template <typename Body>
 int MainWindow::guarded(Body&& body, int onFailure) noexcept {
+    // A handler can raise another (a focus moved from inside a click): what the inner one
+    // changes, the outer one has changed as well.
+    const Interrupted outer = std::exchange(progress_, Interrupted::NothingChanged);
+    int answer = onFailure;
     try {
         if constexpr (std::is_void_v<decltype(body())>) {
             body();
-            return 0;
+            answer = 0;
         } else {
-            return body();
+            answer = body();
         }
-    } catch (const std::bad_alloc&) {
-        reportFailure("memoria insufficiente");
-    } catch (const std::exception& error) {
-        reportFailure(error.what());
     } catch (...) {
-        reportFailure(nullptr);
+        logUnexpectedFailure("a handler of the window");
+        try {
+            port_->messageBox(unexpectedFailureMessage(progress_), kAppTitle);
+        } catch (...) {
+            // The toolkit cannot even show a box: the window still goes on.
+            logUnexpectedFailure("the message box");
+        }
     }
-    return onFailure;
+    progress_ = std::max(outer, progress_);
+    return answer;
 }
 
-std::string unexpectedFailureMessage(const char* detail) {
-    std::string prompt = kUnexpected;
-    if (detail != nullptr && *detail != '\0') {
-        prompt += "\n\nDettagli: ";
-        prompt += detail;
-    }
-    return prompt;
-}
-
-void MainWindow::reportFailure(const char* detail) noexcept {
-    try {
-        port_->messageBox(unexpectedFailureMessage(detail), kAppTitle);
-    } catch (...) {
-        // The toolkit cannot even show a box: the window still goes on.
-    }
+void MainWindow::changed(Interrupted how) {
+    progress_ = std::max(progress_, how);
 }
 
 // A toolkit moves the focus of an inactive window (not yet shown, or behind another) only when
@@ -129,11 +134,18 @@ void MainWindow::elabora() {
         schedule.stakeText(row) = port_->text(txtPuntata(row));
     }
     try {
-        const RunOutcome outcome =
-            ScheduleCalculator::run(schedule, [this](const RowResult& row) { showRow(row); });
+        int rows = 0;
+        RowResult last{};
+        const RunOutcome outcome = ScheduleCalculator::run(schedule, [&](const RowResult& row) {
+            showRow(row);
+            ++rows;
+            last = row;
+        });
         if (outcome == RunOutcome::PrizeMissing) {
             port_->messageBox(kPrizeMissing, kAppTitle);
             enter(txtPremio());
+        } else {
+            port_->announce(elaboraSummary(rows, last));
         }
     } catch (const NumberError& error) {
         reportNumberError(error);
@@ -143,6 +155,7 @@ void MainWindow::elabora() {
 void MainWindow::showRow(const RowResult& row) {
     const auto show = [this](ControlRef cell, Amount amount) {
         port_->setCaption(cell, DecimalText::formatAmount(amount));
+        changed(Interrupted::ResultsChanged);
         port_->refresh(cell);
     };
     show(lblSpesa(row.row), row.spend);
@@ -165,11 +178,14 @@ void MainWindow::reportNumberError(const NumberError& error) {
 void MainWindow::clear() {
     for (int row = 1; row <= ROW_COUNT; ++row) {
         port_->setText(txtPuntata(row), "");
+        changed(Interrupted::InputsChanged);
         for (ControlRef cell : {lblSpesa(row), lblVincita(row), lblUtile(row)}) {
             port_->setCaption(cell, "");
+            changed(Interrupted::ResultsChanged);
             port_->refresh(cell);
         }
     }
+    port_->announce(kCleared);
 }
 
 int MainWindow::puntataKeyPress(int index, int code) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "unexpected_failure.h"
 #include "window_port.h"
 
 namespace stakora {
@@ -43,20 +44,19 @@ class MainWindow final : public WindowEvents {
     void reportNumberError(const NumberError& error);
     void selectAll(ControlRef box);
     void enter(ControlRef control);
-    // Runs a handler's body; on an unexpected failure tells the user and returns onFailure.
+    // Runs a handler's body; on an unexpected failure tells the user how far it got, and
+    // returns onFailure.
     template <typename Body>
     int guarded(Body&& body, int onFailure = 0) noexcept;
-    void reportFailure(const char* detail) noexcept;
+    // Records that the running handler has changed what the window shows.
+    void changed(Interrupted how);
 
     std::unique_ptr<WindowPort> port_;
+    Interrupted progress_ = Interrupted::NothingChanged;
 };
 
 // The characters both kinds of field let through: Backspace, the comma and the digits.
 bool isAcceptedCode(int code);
-
-// What the user is told of a failure that no handler expected; `detail`, where there is one,
-// says what failed.
-std::string unexpectedFailureMessage(const char* detail);
 
 // Characters, not bytes, in UTF-8 text: the unit of SelStart and SelLength.
 int characterCount(const std::string& utf8);

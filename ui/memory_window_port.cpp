@@ -123,6 +123,10 @@ void MemoryWindowPort::messageBox(const std::string& prompt, const std::string& 
     messages_.push_back({prompt, title});
 }
 
+void MemoryWindowPort::announce(const std::string& text) {
+    record("announce " + text);
+}
+
 void MemoryWindowPort::type(std::string_view characters) {
     for (char c : characters) {
         typeCode(static_cast<unsigned char>(c));

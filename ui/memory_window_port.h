@@ -27,6 +27,7 @@ class MemoryWindowPort final : public WindowPort {
     bool setFocus(ControlRef control) override;
     void sendTab() override;
     void messageBox(const std::string& prompt, const std::string& title) override;
+    void announce(const std::string& text) override;
 
     // The user's side. Each typed character goes through the focused text box's KeyPress
     // handler and, if it survives, edits the text at the selection as a single-line field does.

@@ -51,6 +51,9 @@ class WindowPort {
     virtual void sendTab() = 0;
     // A modal box with the critical icon and one OK button; returns once it is dismissed.
     virtual void messageBox(const std::string& prompt, const std::string& title) = 0;
+    // Tells a screen reader's user what a command did, politely (after what it is saying now),
+    // without moving the focus or changing anything on the screen.
+    virtual void announce(const std::string& text) = 0;
 };
 
 }  // namespace stakora

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "main_window.h"
 #include "qt_window_port.h"
+#include "unexpected_failure.h"
 
 namespace stakora::qt {
 
@@ -57,9 +59,18 @@ int runApplication(int argc, char** argv, const std::function<void(QtWindowPort&
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("org.stakora.Stakora"));
 
-    Program stakora;
+    std::unique_ptr<Program> stakora;
+    try {
+        stakora = std::make_unique<Program>();
+    } catch (...) {
+        logUnexpectedFailure("the start of the program");
+        QMessageBox::critical(
+            nullptr, QString::fromUtf8(kAppTitle),
+            QString::fromStdString(unexpectedFailureMessage(Interrupted::NotStarted)));
+        return 1;
+    }
     if (shown) {
-        shown(stakora.window());
+        shown(stakora->window());
     }
     return QApplication::exec();
 }

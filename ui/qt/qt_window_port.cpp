@@ -15,6 +15,7 @@
 
 #include "embedded_pictures.h"
 #include "form_layout.h"
+#include "qt_accessibility.h"
 #include "qt_widgets.h"
 
 namespace stakora::qt {
@@ -128,8 +129,12 @@ void paint(QWidget* widget, const ControlLayout& c) {
 }  // namespace
 
 QtWindowPort::QtWindowPort() {
+    installAccessibleRoles();
     build();
+    announcer_ = std::make_unique<Announcer>(this);
 }
+
+QtWindowPort::~QtWindowPort() = default;
 
 void QtWindowPort::build() {
     const WindowLayout& window = windowLayout();
@@ -350,6 +355,10 @@ void QtWindowPort::messageBox(const std::string& prompt, const std::string& titl
     // keys. A window manager does this by itself; without one (a kiosk or bare X session) the
     // input focus would be left with no window at all.
     activateWindow();
+}
+
+void QtWindowPort::announce(const std::string& text) {
+    announcer_->announce(QString::fromStdString(text));
 }
 
 }  // namespace stakora::qt

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "window_port.h"
@@ -20,10 +21,12 @@ struct ControlLayout;
 namespace stakora::qt {
 
 class TextField;
+class Announcer;
 
 class QtWindowPort final : public QWidget, public WindowPort {
   public:
     QtWindowPort();
+    ~QtWindowPort() override;
 
     // Shows the window centred on the screen it opens on.
     void showCentred();
@@ -44,6 +47,7 @@ class QtWindowPort final : public QWidget, public WindowPort {
     bool setFocus(ControlRef control) override;
     void sendTab() override;
     void messageBox(const std::string& prompt, const std::string& title) override;
+    void announce(const std::string& text) override;
 
   private:
     void build();
@@ -56,6 +60,7 @@ class QtWindowPort final : public QWidget, public WindowPort {
     std::array<std::array<QLabel*, ROW_COUNT + 1>, 3> cells_{};  // Spesa, Vincita, Utile
     QPushButton* elabora_ = nullptr;
     QPushButton* clear_ = nullptr;
+    std::unique_ptr<Announcer> announcer_;
 };
 
 }  // namespace stakora::qt

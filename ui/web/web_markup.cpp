@@ -67,27 +67,10 @@ std::string selector(const std::string& id) {
     return out;
 }
 
-const ControlLayout* containerOf(const ControlLayout& c) {
-    for (const ControlLayout& other : formLayout()) {
-        if (!c.container.empty() && other.id() == c.container) {
-            return &other;
-        }
-    }
-    return nullptr;
-}
-
 // The top-level item a control stands in: the frame it is in, or itself.
 const ControlLayout& outermost(const ControlLayout& c) {
     const ControlLayout* container = containerOf(c);
     return container != nullptr ? outermost(*container) : c;
-}
-
-// Every control is written at the window's level (the page's tab order is the order of the
-// markup, which nesting in frames could not give), so its place is its container's plus its own.
-std::pair<int, int> origin(const ControlLayout& c) {
-    const ControlLayout* container = containerOf(c);
-    const auto [left, top] = container != nullptr ? origin(*container) : std::pair{0, 0};
-    return {left + toPixels(c.left), top + toPixels(c.top)};
 }
 
 bool inGrid(const ControlLayout& c) {
@@ -129,9 +112,10 @@ std::string looks(const ControlLayout& c) {
 }
 
 // The designed window: every control at its place and size, in CSS pixels at 96 dpi, in its
-// designed font size.
+// designed font size. Every control is written at the window's level (the page's tab order is
+// the order of the markup, which nesting in frames could not give), so it is placed in the window.
 std::string place(const ControlLayout& c) {
-    const auto [left, top] = origin(c);
+    const auto [left, top] = placeInWindow(c);
     std::ostringstream s;
     s << selector(c.id()) << "{left:" << left << "px;top:" << top
       << "px;width:" << toPixels(c.width) << "px;height:" << toPixels(c.height) << "px";
@@ -153,7 +137,7 @@ std::string bands() {
     int band = 2;  // the grid is the first
     for (auto& [top, members] : byTop) {
         std::sort(members.begin(), members.end(),
-                  [](auto* a, auto* b) { return origin(*a).first < origin(*b).first; });
+                  [](auto* a, auto* b) { return placeInWindow(*a).x < placeInWindow(*b).x; });
         for (std::size_t i = 0; i < members.size(); ++i) {
             s << selector(members[i]->id()) << "{grid-row:" << band << ";grid-column:"
               << (members.size() == 1 ? std::string("1/-1") : std::to_string(i + 1)) << "}\n";
@@ -324,7 +308,7 @@ std::string windowGeometry() {
     s << "{";
     const char* separator = "";
     for (const ControlLayout& c : formLayout()) {
-        const auto [left, top] = origin(c);
+        const auto [left, top] = placeInWindow(c);
         s << separator << "\"" << c.id() << "\":[" << left << "," << top << "," << toPixels(c.width)
           << "," << toPixels(c.height) << "]";
         separator = ",";

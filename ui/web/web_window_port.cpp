@@ -8,6 +8,7 @@
 
 #include "form_layout.h"
 #include "main_window.h"
+#include "unexpected_failure.h"
 
 // The DOM side of the operations, in the page's JavaScript. Element ids are the controls' ids
 // ("txtPuntata(3)"); texts cross as UTF-8.
@@ -41,6 +42,13 @@ EM_JS(void, stakora_js_message_box, (const char* prompt, const char* title), {
     const caption = UTF8ToString(title);
     Asyncify.handleSleep(
         function(wakeUp) { Module.stakoraPage.messageBox(text, caption, wakeUp); });
+});
+// The outcome of a command, into the page's status region: a screen reader says it when it has
+// finished what it is saying. The same text again is still a change, and said again.
+EM_JS(void, stakora_js_announce, (const char* text), {
+    const region = document.getElementById("announce");
+    const said = UTF8ToString(text);
+    region.textContent = region.textContent === said ? said + "\u00a0" : said;
 });
 // The same box, shown without holding the running handler: for a handler that the page calls
 // synchronously (a key filter, a focus), which must answer at once.
@@ -114,6 +122,10 @@ void WebWindowPort::messageBox(const std::string& prompt, const std::string& tit
     }
 }
 
+void WebWindowPort::announce(const std::string& text) {
+    stakora_js_announce(text.c_str());
+}
+
 // The handlers guard themselves, so nothing unwinds into the page from here.
 int WebWindowPort::dispatch(int event, int index, int code) {
     if (events_ == nullptr) {
@@ -149,9 +161,15 @@ int WebWindowPort::dispatch(int event, int index, int code) {
 }
 
 void start() {
-    auto port = std::make_unique<WebWindowPort>();
-    page = port.get();
-    handlers = std::make_unique<MainWindow>(std::move(port));
+    try {
+        auto port = std::make_unique<WebWindowPort>();
+        page = port.get();
+        handlers = std::make_unique<MainWindow>(std::move(port));
+    } catch (...) {
+        page = nullptr;
+        logUnexpectedFailure("the start of the program");
+        stakora_js_show_box(unexpectedFailureMessage(Interrupted::NotStarted).c_str(), kAppTitle);
+    }
 }
 
 }  // namespace stakora::web

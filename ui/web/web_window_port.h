@@ -22,6 +22,7 @@ class WebWindowPort final : public WindowPort {
     bool setFocus(ControlRef control) override;
     void sendTab() override;
     void messageBox(const std::string& prompt, const std::string& title) override;
+    void announce(const std::string& text) override;
 
     // An event of the page for the handlers; returns the character code a KeyPress lets through.
     // For a focus, `code` is 0 where the field is entered, 1 where it is given back with the

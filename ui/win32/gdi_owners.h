@@ -21,6 +21,14 @@ struct GdiObjectDeleter {
 struct IconDeleter {
     void operator()(HICON icon) const { DestroyIcon(icon); }
 };
+// A window destroyed by its owner: first cut off from the object whose messages it handled (its
+// GWLP_USERDATA), which may be half made or half gone by then.
+struct WindowDestroyer {
+    void operator()(HWND window) const {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        DestroyWindow(window);
+    }
+};
 
 template <typename Handle, typename Deleter = GdiObjectDeleter>
 using Owned = std::unique_ptr<std::remove_pointer_t<Handle>, Deleter>;
@@ -29,5 +37,6 @@ using OwnedFont = Owned<HFONT>;
 using OwnedBrush = Owned<HBRUSH>;
 using OwnedBitmap = Owned<HBITMAP>;
 using OwnedIcon = Owned<HICON, IconDeleter>;
+using OwnedWindow = Owned<HWND, WindowDestroyer>;
 
 }  // namespace stakora::win32

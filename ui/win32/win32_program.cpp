@@ -2,7 +2,7 @@
 
 #include <objbase.h>
 
-#include <exception>
+#include <memory>
 
 #include "main_window.h"
 #include "win32_window_port.h"
@@ -28,14 +28,14 @@ int Program::run() {
 }
 
 int runProgram(HINSTANCE instance) noexcept {
+    std::unique_ptr<Program> program;
     try {
-        return Program(instance).run();
-    } catch (const std::exception& error) {
-        reportUnexpected(nullptr, error.what());
+        program = std::make_unique<Program>(instance);
     } catch (...) {
-        reportUnexpected(nullptr, nullptr);
+        reportUnexpected(nullptr, Interrupted::NotStarted, "the start of the program");
+        return 1;
     }
-    return 1;
+    return program->run();
 }
 
 }  // namespace stakora::win32

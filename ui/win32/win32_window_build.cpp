@@ -10,6 +10,7 @@
 
 #include "form_layout.h"
 #include "resource_ids.h"
+#include "win32_accessibility.h"
 #include "win32_text.h"
 
 namespace stakora::win32 {
@@ -61,22 +62,6 @@ DWORD alignStyle(Align align, ControlKind kind) {
     return align == Align::Center ? SS_CENTER : align == Align::Right ? SS_RIGHT : SS_LEFT;
 }
 
-// Where a control stands in the window: its own place plus its container's.
-POINT origin(const ControlLayout& control, int dpi) {
-    POINT at{toPixels(control.left, dpi), toPixels(control.top, dpi)};
-    if (!control.container.empty()) {
-        for (const ControlLayout& other : formLayout()) {
-            if (other.id() == control.container) {
-                const POINT outer = origin(other, dpi);
-                at.x += outer.x;
-                at.y += outer.y;
-                break;
-            }
-        }
-    }
-    return at;
-}
-
 }  // namespace
 
 Win32WindowPort::Win32WindowPort(HINSTANCE instance) : instance_(instance) {
@@ -96,25 +81,38 @@ Win32WindowPort::Win32WindowPort(HINSTANCE instance) : instance_(instance) {
     // Fixed size: no maximise box, no sizing border. Not WS_CLIPCHILDREN: the window's own
     // background is what shows inside the frames, which draw only their border.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    window_ = CreateWindowExW(0, kWindowClass, widen(layout.caption).c_str(), style, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance_, this);
-    if (window_ == nullptr) {
+    // Owned from its first message on (WM_NCCREATE), so a window that fails to build is
+    // destroyed as the constructor unwinds.
+    if (CreateWindowExW(0, kWindowClass, widen(layout.caption).c_str(), style, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance_, this) == nullptr) {
         throw std::runtime_error("the window could not be created");
     }
-    dpi_ = static_cast<int>(GetDpiForWindow(window_));
+    dpi_ = static_cast<int>(GetDpiForWindow(window()));
+    highContrast_ = highContrastQuery()();
     createControls();
     layOut(false);
     annotateForScreenReaders();
 }
 
 Win32WindowPort::~Win32WindowPort() {
-    if (IsWindow(window_)) {
-        closing_ = false;  // destroyed by its owner, not closed by the user: no quit
-        DestroyWindow(window_);
+    events_ = nullptr;  // the handlers may be going too: the window's last messages are its own
+    if (window() != nullptr) {
+        forgetAnnotations();
     }
-    if (annotations_ != nullptr) {
-        annotations_->Release();
+}
+
+void Win32WindowPort::forgetAnnotations() {
+    if (annotations_) {
+        MSAAPROPID annotated[] = {PROPID_ACC_DESCRIPTION};
+        for (const Child& child : children_) {
+            annotations_->ClearHwndProps(child.hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                         annotated, 1);
+        }
     }
+}
+
+void Win32WindowPort::ReleaseAnnotations::operator()(IAccPropServices* services) const {
+    services->Release();
 }
 
 // The controls that take the focus come first, in tab order: the dialog manager's Tab follows
@@ -165,15 +163,15 @@ void Win32WindowPort::createControls() {
             // A hidden label just before the field in z-order: what screen readers announce as
             // the field's name where annotations are not read.
             CreateWindowExW(0, WC_STATICW, widen(accessibleName(*control->ref())).c_str(),
-                            WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, window_, nullptr, instance_,
+                            WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, window(), nullptr, instance_,
                             nullptr);
         }
         // Made in place, with its font: moving 75 controls afterwards would cost as much again.
-        const POINT at = origin(*control, dpi_);
+        const PixelPoint at = placeInWindow(*control, dpi_);
         HWND hwnd =
             CreateWindowExW(exStyle, windowClass, widen(control->text).c_str(), style, at.x, at.y,
                             toPixels(control->width, dpi_), toPixels(control->height, dpi_),
-                            window_, reinterpret_cast<HMENU>(INT_PTR{id++}), instance_, nullptr);
+                            window(), reinterpret_cast<HMENU>(INT_PTR{id++}), instance_, nullptr);
         if (hwnd == nullptr) {
             throw std::runtime_error("a control could not be created: " + control->id());
         }
@@ -193,11 +191,12 @@ void Win32WindowPort::createControls() {
 // the label's own accessible object, whose name stays its caption, so the value is what is read.
 // (The fields' names come from the hidden labels before them.)
 void Win32WindowPort::annotateForScreenReaders() {
+    IAccPropServices* services = nullptr;
     if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IAccPropServices, reinterpret_cast<void**>(&annotations_)))) {
-        annotations_ = nullptr;  // no accessibility services here: nothing to annotate
-        return;
+                                IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
+        return;  // no accessibility services here: nothing to annotate
     }
+    annotations_.reset(services);
     for (const Child& child : children_) {
         const std::optional<ControlRef> ref = child.layout->ref();
         if (ref && isLabel(ref->control)) {
@@ -211,16 +210,16 @@ void Win32WindowPort::annotateForScreenReaders() {
 void Win32WindowPort::layOut(bool moveControls) {
     const WindowLayout& layout = windowLayout();
     RECT frame{0, 0, toPixels(layout.width, dpi_), toPixels(layout.height, dpi_)};
-    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)),
+    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window(), GWL_STYLE)),
                              FALSE, 0, static_cast<UINT>(dpi_));
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    SetWindowPos(window(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     HDWP moves = moveControls ? BeginDeferWindowPos(static_cast<int>(children_.size())) : nullptr;
     for (const Child& child : children_) {
         const ControlLayout& control = *child.layout;
         if (moves != nullptr) {
-            const POINT at = origin(control, dpi_);
+            const PixelPoint at = placeInWindow(control, dpi_);
             moves = DeferWindowPos(moves, child.hwnd, nullptr, at.x, at.y,
                                    toPixels(control.width, dpi_), toPixels(control.height, dpi_),
                                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -249,12 +248,12 @@ void Win32WindowPort::layOut(bool moveControls) {
     };
     OwnedIcon big(icon(SM_CXICON));
     OwnedIcon small(icon(SM_CXSMICON));
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    SendMessageW(window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     bigIcon_ = std::move(big);  // the window no longer shows the previous ones
     smallIcon_ = std::move(small);
     if (moveControls) {
-        InvalidateRect(window_, nullptr, TRUE);
+        InvalidateRect(window(), nullptr, TRUE);
     }
 }
 
@@ -273,27 +272,27 @@ HFONT Win32WindowPort::font(double points) {
     return font.get();
 }
 
-HBRUSH Win32WindowPort::brush(const Rgb& colour) {
-    OwnedBrush& brush = brushes_[toColorref(colour)];
+HBRUSH Win32WindowPort::brush(COLORREF colour) {
+    OwnedBrush& brush = brushes_[colour];
     if (!brush) {
-        brush.reset(CreateSolidBrush(toColorref(colour)));
+        brush.reset(CreateSolidBrush(colour));
     }
     return brush.get();
 }
 
 void Win32WindowPort::showCentred() {
     RECT frame;
-    GetWindowRect(window_, &frame);
+    GetWindowRect(window(), &frame);
     MONITORINFO monitor{sizeof(monitor)};
-    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    GetMonitorInfoW(MonitorFromWindow(window(), MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& area = monitor.rcWork;
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    SetWindowPos(window_, nullptr, area.left + (area.right - area.left - width) / 2,
+    SetWindowPos(window(), nullptr, area.left + (area.right - area.left - width) / 2,
                  area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    UpdateWindow(window_);
+    ShowWindow(window(), SW_SHOW);
+    SetForegroundWindow(window());
+    UpdateWindow(window());
 }
 
 }  // namespace stakora::win32

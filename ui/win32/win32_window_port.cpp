@@ -10,6 +10,7 @@
 
 #include "form_layout.h"
 #include "main_window.h"
+#include "win32_accessibility.h"
 #include "win32_text.h"
 
 namespace stakora::win32 {
@@ -24,25 +25,24 @@ template <typename Work, typename Fallback>
 LRESULT lastResort(HWND owner, Work&& work, Fallback&& fallback) noexcept {
     try {
         return work();
-    } catch (const std::exception& error) {
-        reportUnexpected(owner, error.what());
     } catch (...) {
-        reportUnexpected(owner, nullptr);
+        reportUnexpected(owner, Interrupted::NothingChanged, "a window procedure");
     }
     return fallback();
 }
 
 }  // namespace
 
-void reportUnexpected(HWND owner, const char* detail) noexcept {
+void reportUnexpected(HWND owner, Interrupted how, const char* where) noexcept {
+    logUnexpectedFailure(where);
     static bool showing = false;
     if (showing) {
         return;
     }
     showing = true;
     try {
-        MessageBoxW(owner, widen(unexpectedFailureMessage(detail)).c_str(),
-                    widen(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+        MessageBoxW(owner, widen(unexpectedFailureMessage(how)).c_str(), widen(kAppTitle).c_str(),
+                    MB_OK | MB_ICONERROR);
     } catch (...) {
         // Not even the text could be made: nothing more can be told.
     }
@@ -58,7 +58,7 @@ int Win32WindowPort::run() {
 }
 
 void Win32WindowPort::dispatch(MSG& msg) {
-    if (!IsDialogMessageW(window_, &msg)) {
+    if (!IsDialogMessageW(window(), &msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -71,7 +71,7 @@ LRESULT CALLBACK Win32WindowPort::windowProc(HWND hwnd, UINT message, WPARAM wPa
         self =
             static_cast<Win32WindowPort*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = hwnd;
+        self->window_.reset(hwnd);
     }
     const auto byDefault = [=] { return DefWindowProcW(hwnd, message, wParam, lParam); };
     if (self == nullptr) {
@@ -101,7 +101,7 @@ LRESULT Win32WindowPort::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case kTabMessage:
-            if (HWND next = GetNextDlgTabItem(window_, GetFocus(), FALSE)) {
+            if (HWND next = GetNextDlgTabItem(window(), GetFocus(), FALSE)) {
                 ::SetFocus(next);
                 lastFocus_ = next;
             }
@@ -110,7 +110,7 @@ LRESULT Win32WindowPort::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // The focus is the window's own: it leaves with the window and comes back with it
             // to the same control, as in a dialog.
             if (LOWORD(wParam) == WA_INACTIVE) {
-                if (HWND focus = GetFocus(); focus != nullptr && IsChild(window_, focus)) {
+                if (HWND focus = GetFocus(); focus != nullptr && IsChild(window(), focus)) {
                     lastFocus_ = focus;
                 }
             } else if (lastFocus_ != nullptr) {
@@ -121,10 +121,18 @@ LRESULT Win32WindowPort::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ERASEBKGND: {
             RECT client;
-            GetClientRect(window_, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, brush(windowLayout().background));
+            GetClientRect(window(), &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, brush(colours(nullptr).first));
             return TRUE;
         }
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+            // A high-contrast theme turned on or off, or its colours changed: every control
+            // is painted again in the colours that now apply.
+            highContrast_ = highContrastQuery()();
+            RedrawWindow(window(), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+            return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
             return colour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -133,42 +141,61 @@ LRESULT Win32WindowPort::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
-            // The controls take the new fonts before the old ones are deleted.
-            const std::map<int, OwnedFont> previous = std::exchange(fonts_, {});
-            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            layOut(true);
+            // The controls take the new fonts before the old ones are deleted; if that stops
+            // part way, the old ones are kept for as long as the window, which may still use
+            // them.
+            std::map<int, OwnedFont> previous = std::exchange(fonts_, {});
+            try {
+                const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+                SetWindowPos(window(), nullptr, suggested.left, suggested.top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                layOut(true);
+            } catch (...) {
+                for (auto& [size, font] : previous) {
+                    stale_.push_back(std::move(font));
+                }
+                throw;
+            }
             return 0;
         }
         case WM_DESTROY:
-            if (annotations_ != nullptr) {
-                MSAAPROPID annotated[] = {PROPID_ACC_DESCRIPTION};
-                for (const Child& child : children_) {
-                    annotations_->ClearHwndProps(child.hwnd, static_cast<DWORD>(OBJID_CLIENT),
-                                                 CHILDID_SELF, annotated, 1);
-                }
-            }
-            if (closing_) {
-                PostQuitMessage(0);  // the user closed the window: the program ends
-            }
+            // Only a window the user closes gets here: its owner cuts it off before destroying
+            // it. The program ends.
+            forgetAnnotations();
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            (void)window_.release();  // already gone
             return 0;
         default:
-            return DefWindowProcW(window_, message, wParam, lParam);
+            return DefWindowProcW(window(), message, wParam, lParam);
     }
+}
+
+std::pair<COLORREF, COLORREF> Win32WindowPort::colours(const ControlLayout* control) const {
+    const ControlKind kind = control != nullptr ? control->kind : ControlKind::Frame;
+    // Fields and result cells as the theme's windows; the rest as its dialogs.
+    const bool asWindow =
+        kind == ControlKind::TextBox || (kind == ControlKind::Label && control->border);
+    if (highContrast_) {
+        return asWindow ? std::pair{GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)}
+                        : std::pair{GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNTEXT)};
+    }
+    const Rgb designed = control != nullptr && control->background ? *control->background
+                         : kind == ControlKind::TextBox            ? Rgb{255, 255, 255}
+                                                                   : windowLayout().background;
+    const COLORREF text =
+        control != nullptr && control->foreground
+            ? toColorref(*control->foreground)
+            : GetSysColor(kind == ControlKind::Button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT);
+    return {toColorref(designed), text};
 }
 
 LRESULT Win32WindowPort::colour(HDC dc, HWND control) {
     const Child* child = childOf(control);
-    if (child == nullptr) {
-        return reinterpret_cast<LRESULT>(brush(windowLayout().background));
-    }
-    const ControlLayout& layout = *child->layout;
-    SetTextColor(
-        dc, layout.foreground ? toColorref(*layout.foreground) : GetSysColor(COLOR_WINDOWTEXT));
-    const Rgb background = layout.background.value_or(
-        layout.kind == ControlKind::TextBox ? Rgb{255, 255, 255} : windowLayout().background);
-    SetBkColor(dc, toColorref(background));
+    const auto [background, text] = colours(child != nullptr ? child->layout : nullptr);
+    SetTextColor(dc, text);
+    SetBkColor(dc, background);
     return reinterpret_cast<LRESULT>(brush(background));
 }
 
@@ -180,14 +207,15 @@ void Win32WindowPort::drawButton(const DRAWITEMSTRUCT& item) {
         return;
     }
     RECT face = item.rcItem;
-    FillRect(item.hDC, &face, brush(child->layout->background.value_or(Rgb{224, 224, 224})));
+    const auto [background, text] = colours(child->layout);
+    FillRect(item.hDC, &face, brush(background));
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     DrawEdge(item.hDC, &face, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
     if (pressed) {
         OffsetRect(&face, 1, 1);
     }
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(item.hDC, text);
     HGDIOBJ previous = SelectObject(
         item.hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     std::wstring caption = windowText(item.hwndItem);
@@ -204,7 +232,7 @@ LRESULT CALLBACK Win32WindowPort::fieldProc(HWND hwnd, UINT message, WPARAM wPar
                                             UINT_PTR child, DWORD_PTR self) noexcept {
     auto* port = reinterpret_cast<Win32WindowPort*>(self);
     return lastResort(
-        port->window_,
+        port->window(),
         [=] { return port->handleField(port->children_.at(child), message, wParam, lParam); },
         // A character whose filter failed is not typed; the text stays as it was.
         [=] { return message == WM_CHAR ? 0 : DefSubclassProc(hwnd, message, wParam, lParam); });
@@ -315,7 +343,7 @@ bool Win32WindowPort::setFocus(ControlRef target) {
         return true;
     }
     // A window not yet shown, or not active, takes the focus when it is activated.
-    if (!IsWindowVisible(window_) || GetActiveWindow() != window_) {
+    if (!IsWindowVisible(window()) || GetActiveWindow() != window()) {
         return false;
     }
     ::SetFocus(hwnd);  // its WM_SETFOCUS raises GotFocus
@@ -325,13 +353,17 @@ bool Win32WindowPort::setFocus(ControlRef target) {
 void Win32WindowPort::sendTab() {
     // Queued: the focus moves on after the running handler has returned, from whichever
     // control has the focus then.
-    PostMessageW(window_, kTabMessage, 0, 0);
+    PostMessageW(window(), kTabMessage, 0, 0);
+}
+
+void Win32WindowPort::announce(const std::string& text) {
+    win32::announce(window(), text);
 }
 
 void Win32WindowPort::messageBox(const std::string& prompt, const std::string& title) {
-    MessageBoxW(window_, widen(prompt).c_str(), widen(title).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(window(), widen(prompt).c_str(), widen(title).c_str(), MB_OK | MB_ICONERROR);
     // Back to the window, so that the control the handler focuses next takes the keys.
-    SetActiveWindow(window_);
+    SetActiveWindow(window());
 }
 
 const Win32WindowPort::Child* Win32WindowPort::childOf(HWND hwnd) const {

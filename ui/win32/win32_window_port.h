@@ -5,11 +5,14 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gdi_owners.h"
+#include "unexpected_failure.h"
 #include "window_port.h"
 
 struct IAccPropServices;
@@ -37,7 +40,7 @@ class Win32WindowPort final : public WindowPort {
     // One message through the keyboard navigation between the controls, then to its window.
     void dispatch(MSG& msg);
 
-    HWND window() const { return window_; }
+    HWND window() const { return window_.get(); }
     // The window of a control the handlers use, and of any control of the layout by its id
     // ("Frame4", "Label1(3)", "txtPuntata(7)").
     HWND control(ControlRef ref) const;
@@ -53,6 +56,7 @@ class Win32WindowPort final : public WindowPort {
     bool setFocus(ControlRef control) override;
     void sendTab() override;
     void messageBox(const std::string& prompt, const std::string& title) override;
+    void announce(const std::string& text) override;
 
   private:
     struct Child {
@@ -72,36 +76,46 @@ class Win32WindowPort final : public WindowPort {
 
     void createControls();
     void annotateForScreenReaders();
+    void forgetAnnotations();
     // Sizes the window, the footer picture and the icon for the window's current DPI, and with
     // moveControls every control and its font too.
     void layOut(bool moveControls);
     HFONT font(double points);
-    HBRUSH brush(const Rgb& colour);
+    HBRUSH brush(COLORREF colour);
     LRESULT colour(HDC dc, HWND control);
+    // A control's background and text: the designed ones, or the system's own under a
+    // high-contrast theme.
+    std::pair<COLORREF, COLORREF> colours(const ControlLayout* control) const;
     void drawButton(const DRAWITEMSTRUCT& item);
     const Child* childOf(HWND hwnd) const;
     std::optional<ControlRef> refOf(HWND hwnd) const;
 
     HINSTANCE instance_;
-    HWND window_ = nullptr;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     WindowEvents* events_ = nullptr;
     std::vector<Child> children_;
     std::map<std::string, HWND> byId_;
     HWND lastFocus_ = nullptr;  // the control to give the focus back to when the window returns
     bool reactivating_ = false;
-    bool closing_ = true;  // destroying the window ends the message loop
-    // Declared before nothing that draws with them outlives them: the window is destroyed in
-    // the destructor's body, before these go.
+    bool highContrast_ = false;       // the system's colours, not the designed ones
     std::map<int, OwnedFont> fonts_;  // by size in hundredths of a point, at the current DPI
+    std::vector<OwnedFont> stale_;    // fonts a failed change of DPI left on some controls
     std::map<COLORREF, OwnedBrush> brushes_;
     OwnedBitmap footer_;
     OwnedIcon bigIcon_, smallIcon_;
-    IAccPropServices* annotations_ = nullptr;
+    struct ReleaseAnnotations {
+        void operator()(IAccPropServices* services) const;
+    };
+    std::unique_ptr<IAccPropServices, ReleaseAnnotations> annotations_;
+    // Last, so it goes first: whether the window is closed by its owner or was never finished,
+    // it is destroyed while everything it draws with, and the object it calls, still exist.
+    // Closed by the user, it is destroyed at once and no longer owned (WM_NCDESTROY).
+    OwnedWindow window_;
 };
 
-// Shows what a window procedure did not expect, in the program's message box; only one at a
-// time, so a failure that repeats while the box is up (a paint) cannot pile boxes up.
-void reportUnexpected(HWND owner, const char* detail) noexcept;
+// Called inside a catch block: logs what a window procedure or the start-up did not expect
+// (`where`) and tells the user in the program's message box; only one box at a time, so a
+// failure that repeats while the box is up (a paint) cannot pile boxes up.
+void reportUnexpected(HWND owner, Interrupted how, const char* where) noexcept;
 
 }  // namespace stakora::win32

@@ -28,13 +28,14 @@ fi
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-open-sans)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool python3-xlib openbox
     hyperfine time desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file lintian
-    devscripts cmark)
+    devscripts cmark orca speech-dispatcher at-spi2-core dbus-x11 libglib2.0-bin)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest nsis cmake python3
     ninja-build)
 WINE_TEST_PACKAGES=(wine64 xvfb xauth xdotool openbox python3-xlib)
 WEB_PACKAGES=(emscripten googletest cmake ninja-build python3)
-WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium orca speech-dispatcher at-spi2-core
+    dbus-x11 libglib2.0-bin openbox xdotool)
 
 install_missing() {
     local missing=()

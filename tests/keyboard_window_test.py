@@ -12,12 +12,12 @@ window manager does ends the program with status 0.
     tests/keyboard_window_test.py PATH_TO_STAKORA [--window-manager] [--wine]
 """
 import os
-import select
 import subprocess
 import sys
 import tempfile
 
 from conditions import TIMEOUT, wait_for
+from xvfb import start_xvfb
 
 from Xlib import X, display, protocol
 
@@ -33,31 +33,6 @@ CELL_BACKGROUND = bytes((245, 245, 245))  # as the server stores it: blue, green
 def blank(pixels):
     """A result cell with nothing written in it: only its background colour."""
     return all(pixels[i:i + 3] == CELL_BACKGROUND for i in range(0, len(pixels), 4))
-
-
-
-
-def start_xvfb(children):
-    ready, write_end = os.pipe()
-    # -r: no key autorepeat, so a press held up by load never types twice. -noreset: the server
-    # would otherwise reset when its last client leaves.
-    children.append(subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-         "-noreset", "-r"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-        stderr=subprocess.DEVNULL))
-    os.close(write_end)
-    # Read the whole line: Xvfb writes the newline separately, and dies if nobody reads it.
-    number = b""
-    while not number.endswith(b"\n"):
-        if not select.select([ready], [], [], TIMEOUT)[0]:
-            raise AssertionError("Xvfb did not start")
-        chunk = os.read(ready, 32)
-        if not chunk:
-            raise AssertionError("Xvfb failed to start")
-        number += chunk
-    os.close(ready)
-    number = number.decode().strip()
-    return ":" + number
 
 
 class Session:

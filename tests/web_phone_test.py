@@ -2,7 +2,8 @@
 """The browser edition on a phone, in headless Chromium emulating one (touch, pixel ratio 3):
 the touch form's sizes in portrait and landscape, a tap and the keypad's typing; the designed
 window kept where the layout puts it on a desktop; and axe-core's audit (WCAG 2.1 A and AA, best
-practices) of both forms with results shown, and with more contrast asked for.
+practices) of both forms with results shown, with more contrast asked for, and in a contrast
+theme's forced colours.
 
     tests/web_phone_test.py SITE_DIR WINDOW_GEOMETRY_JSON AXE_JS
 """
@@ -140,21 +141,30 @@ def run(site, geometry_file, axe_file):
         check(not violations, f"axe-core, touch form: {violations}")
         print("ok: axe-core finds nothing in the touch form but the designed contrasts")
 
-        driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
-            "features": [{"name": "prefers-contrast", "value": "more"}]})
-        for form in ((360, 740), None):
-            if form is None:
-                driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
-                driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
-            driver.get(server.url)
-            page.started()
-            page.js(axe)
-            violations = audit(driver, page, "")
-            everything = driver.execute_async_script(
-                "axe.run(document, {runOnly: ['wcag2aa', 'wcag21aa']}).then((r) => "
-                "arguments[arguments.length - 1](r.violations.map((v) => v.id)))")
-            check(not violations and not everything, f"with more contrast: {everything}")
-        print("ok: with more contrast asked for, axe-core finds nothing in either form")
+        # More contrast asked for, and a contrast theme's forced colours, which drop shadows:
+        # the frames and the window's edge must still be drawn.
+        for feature in ("prefers-contrast", "more"), ("forced-colors", "active"):
+            driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+                "features": [{"name": feature[0], "value": feature[1]}]})
+            for form in ((360, 740), None):
+                if form is None:
+                    driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+                    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
+                                           {"enabled": False})
+                else:
+                    phone(driver, *form)
+                driver.get(server.url)
+                page.started()
+                page.js(axe)
+                violations = audit(driver, page, "")
+                everything = driver.execute_async_script(
+                    "axe.run(document, {runOnly: ['wcag2aa', 'wcag21aa']}).then((r) => "
+                    "arguments[arguments.length - 1](r.violations.map((v) => v.id)))")
+                check(not violations and not everything, f"with {feature}: {everything}")
+            edges = page.js("return Array.from(document.querySelectorAll('.window, .frame'), "
+                            "(e) => getComputedStyle(e).borderTopStyle)")
+            check(feature[0] != "forced-colors" or "none" not in edges, f"edges: {edges}")
+            print(f"ok: with {feature[0]}: {feature[1]}, axe-core finds nothing in either form")
 
         phone(driver, 740, 360)
         driver.get(server.url)

@@ -177,14 +177,24 @@
     },
     messageBox(text, title, wakeUp) {
       const box = byId("msgbox");
+      const alert = byId("msgbox-alert");
       byId("msgbox-title").textContent = title;
       byId("msgbox-text").textContent = text;
+      alert.textContent = "";
+      // The outcome of an earlier command is not news: the page's status region would be read
+      // again when the box closes and the page comes back.
+      byId("announce").textContent = "";
       box.addEventListener(
         "close",
         () => gate.program(wakeUp), // the handler goes on here, so the focus it sets stays
         { once: true }
       );
       box.showModal();
+      // A screen reader moves into a modal box without reading it; the text put into the box's
+      // live region once it is open is read, once.
+      setTimeout(() => {
+        if (box.open) alert.textContent = text;
+      }, 150);
     },
   };
 

@@ -1,0 +1,84 @@
+#!/usr/bin/python3
+"""What a blind player hears: Orca, Debian's screen reader, on the Linux window or on the page in
+Chromium, driven from the keyboard alone. One journey for either edition: the first stake is named
+at start-up; Tab, Enter and Shift+Tab name the control they reach; ELABORA's outcome is spoken with
+the last row's Spesa and Utile; the missing-prize message is spoken (at most twice) and the prize
+is named once the box is closed; Cancella is confirmed.
+
+    tests/screen_reader_test.py qt PATH_TO_STAKORA
+    tests/screen_reader_test.py web SITE_DIR
+"""
+import contextlib
+import json
+import os
+import sys
+
+from screen_reader import STARTUP, desktop
+
+
+def journey(player, title):
+    heard = player.wait_said("Puntata 1", STARTUP)
+    player.wait_active(title)
+
+    def press(*keys, then):
+        nonlocal heard
+        player.key(*keys)
+        heard = player.wait_said(then, after=heard)
+
+    # Tab first: a screen reader that opened the page for reading takes typed keys as its own
+    # commands until the player moves into a field.
+    press("Tab", then="Puntata 2")
+    press("2", "Return", then="Puntata 3")
+    press("shift+Tab", then="Puntata 2")
+    press("shift+Tab", then="Puntata 1")
+    press("1", "shift+Tab", then="Cancella")
+    press("shift+Tab", then="PREMIO V.L.P")
+    press("shift+Tab", then="ELABORA")
+    press("space", then="2 puntate elaborate, spesa 3,00, utile 20,34")
+    press("Tab", then="PREMIO V.L.P")
+    player.key("ctrl+a", "BackSpace")
+    press("shift+Tab", then="ELABORA")
+    box = heard
+    press("space", then="Inserire Premio")
+    press("Return", then="PREMIO V.L.P")
+    told = sum(line.count("Inserire Premio") for line in player.said()[box:])
+    assert told <= 2, f"the box was read {told} times: {player.said()[box:]}"
+    press("Tab", then="Cancella")
+    press("space", then="Puntate e risultati cancellati")
+
+
+@contextlib.contextmanager
+def page(player, site):
+    """The site served, and Chromium showing it on the desktop, as a player's browser."""
+    from web_session import Server  # only the page needs Selenium's Python package
+    server = Server(site)
+    profile = os.path.join(player.root, "profile")
+    os.makedirs(os.path.join(profile, "Default"))
+    with open(os.path.join(profile, "Default", "Preferences"), "w") as f:
+        json.dump({"translate": {"enabled": False}}, f)  # no offer to translate the page
+    # --test-type: no bar about --no-sandbox (needed as root) to take the focus from the page.
+    player.start(["chromium", "--no-sandbox", "--test-type", "--force-renderer-accessibility",
+                  "--lang=it",
+                  f"--user-data-dir={profile}", "--no-first-run", "--disable-gpu",
+                  "--disable-background-networking", "--disable-component-update",
+                  "--disable-sync", "--disable-quic", "--disable-dev-shm-usage",
+                  "--window-size=800,900", server.url])
+    try:
+        yield
+    finally:
+        server.stop()
+
+
+def main(edition, target):
+    with desktop() as player:
+        if edition == "qt":
+            player.start([target], QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+            journey(player, "STAKORA DI GIOCO")
+        else:
+            with page(player, target):
+                journey(player, "Stakora - Chromium")
+    print(f"ok: Orca names every control reached, and speaks each outcome ({edition})")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])

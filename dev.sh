@@ -34,8 +34,9 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletes
     ninja-build)
 WINE_TEST_PACKAGES=(wine64 xvfb xauth xdotool openbox python3-xlib)
 WEB_PACKAGES=(emscripten googletest cmake ninja-build python3)
-WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium orca speech-dispatcher at-spi2-core
-    dbus-x11 libglib2.0-bin openbox xdotool)
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium firefox-esr webkit2gtk-driver
+    python3-websocket xvfb xauth orca speech-dispatcher at-spi2-core dbus-x11 libglib2.0-bin openbox
+    xdotool)
 
 install_missing() {
     local missing=()
@@ -83,8 +84,8 @@ windows_tests() {
     build windows && ctest --preset windows
 }
 
-# The browser edition's suites under Node.js, and its page in headless Chromium with the audit
-# tool that tests/package-lock.json pins.
+# The browser edition's suites under Node.js, and its page in Chromium, Firefox ESR and WebKitGTK,
+# with the audit tool that tests/package-lock.json pins, and heard with Orca.
 web_tests() {
     build web && (cd tests && npm ci --no-audit --no-fund --loglevel=error) && ctest --preset web
 }

@@ -1,11 +1,16 @@
 """What the browser tests share: the site served on 127.0.0.1 (held back, failing or down
-at will), headless Chromium with a profile of its own, and a page driven through WebDriver."""
+at will), a browser with a profile of its own (headless Chromium, headless Firefox ESR, or
+WebKitGTK's MiniBrowser on an X server of its own), and a page driven through WebDriver."""
 import contextlib
 import http.server
+import os
+import re
 import tempfile
 import threading
+import time
 
 from conditions import wait_for
+from xvfb import start_xvfb
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -20,11 +25,16 @@ def check(condition, message):
 class Server:
     """A site's folder over HTTP on 127.0.0.1, on a free port. The folder can be switched (a
     new deployment); `held` files wait until `release()` (a slow network); `failing` files and,
-    when `down`, every file answer 503 (a download cut short, a server gone)."""
+    when `down`, every file answer 503 (a download cut short, a server gone). Nothing it serves
+    may be kept in the HTTP cache, so a page that works offline does so through its worker; and
+    every page also gets its policy as a header that reports each violation back here."""
 
     def __init__(self, folder):
         self.folder = folder
         self.held, self.failing, self.down = set(), set(), False
+        self.violations = []
+        self.failed_at = None  # when it last answered 503
+        self.visits = 0
         self.released = threading.Event()
         server = self
 
@@ -37,12 +47,30 @@ class Server:
 
             def do_GET(self):
                 name = self.path.split("?")[0].rsplit("/", 1)[-1]
-                if server.down or name in server.failing:
-                    self.send_error(503)
-                    return
                 if name in server.held:
                     server.released.wait(60)
+                if server.down or name in server.failing:
+                    self.send_error(503)
+                    server.failed_at = time.monotonic()
+                    return
                 super().do_GET()
+
+            def translate_path(self, path):
+                # /visit2/stakora.js is stakora.js: each such folder is a site of its own to
+                # the browser, with no worker of an earlier visit in charge.
+                return super().translate_path(re.sub(r"^/visit\d+/", "/", path))
+
+            def end_headers(self):
+                self.send_header("Cache-Control", "no-store")
+                if self.path.split("?")[0].endswith(("/", ".html")):
+                    self.send_header("Content-Security-Policy", f"{POLICY}; report-uri /csp")
+                super().end_headers()
+
+            def do_POST(self):
+                report = self.rfile.read(int(self.headers.get("Content-Length", 0)))
+                server.violations.append(report.decode(errors="replace"))
+                self.send_response(204)
+                self.end_headers()
 
             def log_message(self, *args):
                 pass
@@ -51,6 +79,11 @@ class Server:
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
+
+    def fresh(self):
+        """The site's address at a path never visited before: its first visit again."""
+        self.visits += 1
+        return f"{self.url}visit{self.visits}/"
 
     def hold(self, *names):
         self.held = set(names)
@@ -67,7 +100,13 @@ class Server:
             self.thread.join()
 
 
-def browser(profile):
+# The page's own policy, from its markup.
+POLICY = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; "
+          "img-src 'self'; object-src 'none'; base-uri 'none'; form-action 'none'")
+ENGINES = ("chromium", "firefox", "webkit")
+
+
+def chromium(profile):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
@@ -79,36 +118,79 @@ def browser(profile):
     options.page_load_strategy = "eager"
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-    # Every violation of the page's Content-Security-Policy, from the start of each page.
-    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
-        window.cspViolations = [];
-        document.addEventListener("securitypolicyviolation",
-            (e) => window.cspViolations.push(`${e.violatedDirective} ${e.blockedURI}`));"""})
+    driver.set_script_timeout(60)
     return driver
 
 
+def webkit(children):
+    """MiniBrowser, WebKitGTK's own: the engine of Safari and of every browser on an iPhone."""
+    os.environ["DISPLAY"] = start_xvfb(children)
+    options = webdriver.WebKitGTKOptions()
+    options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+    options.add_argument("--automation")
+    driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options)
+    driver.set_window_size(800, 900)
+    driver.set_script_timeout(60)
+    return driver
+
+
+def browser(profile, engine="chromium", children=None):
+    if engine == "firefox":
+        from firefox_bidi import Firefox
+        return Firefox(profile)
+    if engine == "webkit":
+        return webkit(children)
+    return chromium(profile)
+
+
 @contextlib.contextmanager
-def session(site):
+def session(site, engine="chromium"):
     """The site served, a browser with a profile of its own, and its page; all gone after."""
     server = Server(site)
     profile = tempfile.TemporaryDirectory()
-    driver = browser(profile.name)
-    driver.set_script_timeout(60)
+    children = []
+    driver = browser(profile.name, engine, children)
     try:
         yield server, driver, Page(driver)
     finally:
         driver.quit()
         server.stop()
+        for child in children:
+            child.kill()
+            child.wait()
         profile.cleanup()
 
 
-def check_policy_kept(driver):
-    """No violation of the Content-Security-Policy on this page, and none in the console."""
-    violations = driver.execute_script("return window.cspViolations")
-    check(violations == [], f"CSP violations: {violations}")
-    console = [entry["message"] for entry in driver.get_log("browser")
-               if "Content Security Policy" in entry["message"]]
-    check(console == [], f"CSP errors in the console: {console}")
+def console_errors(driver):
+    """The errors in the console, where the engine tells them (WebKit's MiniBrowser does not)."""
+    if hasattr(driver, "console_errors"):
+        return driver.console_errors()
+    if isinstance(driver, webdriver.Chrome):
+        return [e["message"] for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+    return []
+
+
+def check_policy_kept(server, driver):
+    """No violation of the Content-Security-Policy so far, and, while the server answers every
+    request, no error in the console."""
+    check(server.violations == [], f"CSP violations: {server.violations}")
+    errors = console_errors(driver)
+    check(errors == [] or server.down or server.failing, f"errors in the console: {errors}")
+
+
+def set_viewport(driver, width, height):
+    """The page's viewport at that size, as on a phone held that way; None, None: as it was.
+    False where the engine cannot (MiniBrowser's window is never narrower than 447 pixels)."""
+    if isinstance(driver, webdriver.Chrome) and width is None:
+        driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+    elif isinstance(driver, webdriver.Chrome):
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": 2, "mobile": True})
+    elif hasattr(driver, "set_viewport"):
+        driver.set_viewport(width, height)
+    else:
+        return False
+    return True
 
 
 class Page:

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """The browser edition as a site that is deployed again, in headless Chromium: a second build
 served where the first was. Each visit runs one build whole, its page, loader and module
-together; the new one takes over at a later visit once it is stored whole; a download cut short
-leaves the old one whole; each works offline.
+together; the new one, once stored whole, is offered to the open page and taken over on the
+player's word, the fields kept; a download cut short leaves the old one whole, also when only
+the worker changed; each works offline.
 
     tests/web_update_test.py SITE_DIR STAMP_SCRIPT WORKER_TEMPLATE
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -33,11 +35,16 @@ def second_build(site, folder, stamp, template):
     subprocess.run([sys.executable, stamp, folder, template], check=True)
 
 
-def visit(driver, page, url):
+def version(site):
+    with open(os.path.join(site, "sw.js")) as f:
+        return re.search(r'const VERSION = "(\w+)"', f.read()).group(1)
+
+
+def visit(server, driver, page):
     """A new visit (the page before it closed); which build its loader and its module are of,
     "AA" or "BB", or a mixture."""
     driver.get("about:blank")
-    driver.get(url)
+    driver.get(server.url)
     page.started()
     loader = driver.execute_script("return window.stakoraEdition || 'A'")
     page.js("document.getElementById('txtPremio').value = ''")
@@ -46,7 +53,7 @@ def visit(driver, page, url):
     module = "B" if "PREMIO" in page.text("msgbox-text") else "A"
     page.js("document.getElementById('msgbox').close()")
     wait_for(lambda: not page.box_open(), "the box to close")
-    check_policy_kept(driver)
+    check_policy_kept(server, driver)
     return loader + module
 
 
@@ -71,31 +78,56 @@ def run(site, stamp, template):
         with session(site) as (server, driver, page):
             driver.execute_cdp_cmd("Network.enable", {})
             driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
-            check(visit(driver, page, server.url) == "AA", "the first build")
+            check(visit(server, driver, page) == "AA", "the first build")
             wait_for(lambda: page.js("return navigator.serviceWorker.controller !== null"),
                      "the first build's worker")
 
             server.folder, server.failing = site_b, {"stakora.wasm"}
-            check(visit(driver, page, server.url) == "AA", "the first build, as the second deploys")
+            check(visit(server, driver, page) == "AA", "the first build, as the second deploys")
             state = driver.execute_async_script(UPDATE)
             check(state != "installed", f"a second build without its module was {state}")
             check(len(page.js(caches)) == 1, page.js(caches))
             server.down = True
-            check(visit(driver, page, server.url) == "AA", "the first build offline")
+            check(visit(server, driver, page) == "AA", "the first build offline")
             print("ok: a download cut short leaves the first build whole, online and offline")
 
             server.down, server.failing = False, set()
-            check(visit(driver, page, server.url) == "AA", "the first build while the second loads")
+            check(visit(server, driver, page) == "AA", "the first build while the second loads")
             state = driver.execute_async_script(UPDATE)
             check(state == "installed", f"the second build was {state}")
-            seen = []
-            wait_for(lambda: seen.append(visit(driver, page, server.url)) or seen[-1] == "BB",
-                     "a visit to the second build")
-            check(set(seen) <= {"AA", "BB"}, f"visits mixed the builds: {seen}")
+            # The open page offers it; taken, it runs the second build whole, fields kept.
+            offer = wait_for(lambda: page.js(
+                "const bar = document.getElementById('update');"
+                "return bar.hidden ? null : [bar.getAttribute('role'), bar.textContent]"),
+                "the offer of the second build")
+            check(offer == ["status", "È disponibile una nuova versione. Aggiorna"], offer)
+            page.js("document.getElementById('txtPuntata(3)').value = '42'")
+            page.js("document.getElementById('take-update').click()")
+            wait_for(lambda: page.js("return window.stakoraEdition === 'B' && "
+                                     "document.getElementById('txtPuntata(3)').value === '42'"),
+                     "the second build, with the fields' texts")
+            check(visit(server, driver, page) == "BB", "the second build at the next visit")
             check(page.js(caches) and len(page.js(caches)) == 1, page.js(caches))
             server.down = True
-            check(visit(driver, page, server.url) == "BB", "the second build offline")
-            print(f"ok: the second build takes over whole at a later visit ({seen}), and offline")
+            check(visit(server, driver, page) == "BB", "the second build offline")
+            print("ok: the open page offers the second build, which takes over whole, and offline")
+
+            # A release that changes the worker alone is a new version; cut short, it leaves
+            # the version before whole, offline too.
+            site_c = os.path.join(folder, "c")
+            shutil.copytree(site_b, site_c)
+            worker = os.path.join(folder, "sw.js")
+            with open(template) as f, open(worker, "w") as out:
+                out.write(f.read() + "\n// A fix in the worker alone.\n")
+            subprocess.run([sys.executable, stamp, site_c, worker], check=True)
+            check(version(site_c) != version(site_b), "a worker-only release kept its version")
+            server.down, server.folder, server.failing = False, site_c, {"stakora.wasm"}
+            check(visit(server, driver, page) == "BB", "the second build as the third deploys")
+            state = driver.execute_async_script(UPDATE)
+            check(state != "installed", f"a third build without its module was {state}")
+            server.down = True
+            check(visit(server, driver, page) == "BB", "the second build offline, after that")
+            print("ok: a worker-only release is a new version, and cut short harms nothing")
 
 
 if __name__ == "__main__":

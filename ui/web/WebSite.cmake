@@ -6,14 +6,14 @@ target_link_libraries(stakora PRIVATE stakora_web stakora_warnings)
 target_link_options(stakora PRIVATE
     -Os -sENVIRONMENT=web -sASYNCIFY -sEXIT_RUNTIME=0
     "-sASYNCIFY_IMPORTS=['stakora_js_paint','stakora_js_message_box']"
-    "-sEXPORTED_FUNCTIONS=['_main','_malloc','_free','_stakora_event']"
+    "-sEXPORTED_FUNCTIONS=['_main','_malloc','_free','_stakora_event','_stakora_report_failure']"
     "-sEXPORTED_RUNTIME_METHODS=['ccall']"
     --post-js ${web}/page.js)
 set_target_properties(stakora PROPERTIES LINK_DEPENDS ${web}/page.js)
 
 set(site ${PROJECT_BINARY_DIR}/site)
 set(resources ${PROJECT_SOURCE_DIR}/resources)
-set(copied ${web}/boot.js ${web}/manifest.webmanifest ${resources}/footer.jpg
+set(copied ${web}/input_queue.js ${web}/boot.js ${web}/manifest.webmanifest ${resources}/footer.jpg
     ${resources}/footer@2x.jpg ${resources}/stakora-32.png ${resources}/stakora-180.png
     ${resources}/stakora-192.png ${resources}/stakora-512.png
     ${resources}/stakora-maskable-512.png ${resources}/screenshot-narrow.jpg

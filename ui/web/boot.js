@@ -1,6 +1,7 @@
-// The page's first script, run as soon as the window's markup is there and long before the
-// program has loaded: it scales the window to the screen, registers the service worker, and
-// holds the user's input back until the program can take it.
+// The page's start-up, run as soon as the window's markup is there and long before the program
+// has loaded: it scales the window to the screen, gives back the fields' texts across a reload,
+// says so when the program cannot start, and registers the service worker, offering a new
+// version when one is ready. (The player's input waits in the input queue meanwhile.)
 (function () {
   "use strict";
 
@@ -24,89 +25,97 @@
   fit();
   addEventListener("resize", fit);
 
-  if ("serviceWorker" in navigator) {
-    navigator.serviceWorker.register("sw.js");
+  const fields = () => Array.from(document.querySelectorAll("#frmAmain input"));
+
+  // A page loaded again on the player's word (to try again, or to update) gets the texts the
+  // fields had: nothing typed is lost.
+  const CARRIED = "stakora-fields";
+  function reloadKeepingFields() {
+    try {
+      sessionStorage.setItem(CARRIED, JSON.stringify(fields().map((f) => [f.id, f.value])));
+    } catch (error) {
+      // No storage (a private window that refuses it): the page reloads all the same.
+    }
+    location.reload();
+  }
+  try {
+    const carried = sessionStorage.getItem(CARRIED);
+    sessionStorage.removeItem(CARRIED);
+    for (const [id, value] of carried ? JSON.parse(carried) : []) {
+      const field = document.getElementById(id);
+      if (field && field.tagName === "INPUT") field.value = String(value);
+    }
+  } catch (error) {
+    // Nothing carried, or nothing readable: the fields keep what the page has.
   }
 
-  // The gate between the user and the program. Until the program has taken the window over,
-  // and while one of its handlers waits for a paint or a box, what the user does to the window
-  // is held back, in order, and handed to the program afterwards, as a desktop window queues
-  // its input: nothing is lost, and no typed character escapes the key filters. Before the
-  // program is there the user may still move between the fields; while a handler runs, a press
-  // on a control takes effect only once it is done.
-  const root = frame;
-  const held = [];
-  let deliver = null; // the program's hand, once it has taken over
-  let busy = false; // a handler is running, waiting for a paint or a box
-  let inProgram = 0; // the program itself is acting: its own focus moves go through
-  // Held while anything is still held, too: the order is the user's.
-  const gated = () => inProgram === 0 && (deliver === null || busy || held.length > 0);
-  const controlOf = (target) =>
-    target instanceof Element && root.contains(target) ? target.closest("input, button") : null;
-
-  document.addEventListener("beforeinput", (e) => {
-    const field = controlOf(e.target);
-    if (!field || !gated()) return;
-    e.preventDefault();
-    // A paste's text comes in dataTransfer, not data.
-    const data = e.data ?? (e.dataTransfer ? e.dataTransfer.getData("text/plain") : null);
-    held.push({ kind: "input", id: field.id, type: e.inputType, data });
-  }, true);
-  // While a handler runs, keys are held as keys: they go where the focus is once it is done,
-  // as a desktop window's queued keys do. (Before the program is there the browser moves the
-  // focus, and typing is held from beforeinput, with the field it was typed in.)
-  const heldKeys = new Set(["Tab", "Enter", "Backspace", "Delete"]);
-  document.addEventListener("keydown", (e) => {
-    if (deliver === null || !gated() || e.ctrlKey || e.altKey || e.metaKey) return;
-    if (!heldKeys.has(e.key) && Array.from(e.key).length !== 1) return;
-    if (!controlOf(document.activeElement)) return; // a box's own keys are the box's
-    e.preventDefault();
-    held.push({ kind: "key", key: e.key, back: e.shiftKey });
-  }, true);
-  document.addEventListener("mousedown", (e) => {
-    const target = controlOf(e.target);
-    if (!target || deliver === null || !gated()) return;
-    e.preventDefault(); // the focus stays until the handler is done
-    held.push({ kind: "focus", id: target.id });
-  }, true);
-  document.addEventListener("click", (e) => {
-    const target = controlOf(e.target);
-    if (!target || target.tagName !== "BUTTON" || !gated()) return;
-    e.preventDefault();
-    e.stopImmediatePropagation();
-    held.push({ kind: "click", id: target.id });
-  }, true);
-
-  // One held action at a time, each in a task of its own, so that what one queues (a Tab after
-  // Enter) happens before the next. What an action sets off at once (a focus event) is part of
-  // it and goes straight to the program.
-  function drain() {
-    if (held.length === 0 || deliver === null || busy) return;
-    const action = held.shift();
-    window.stakoraGate.program(() => deliver(action));
-    setTimeout(drain, 0);
+  // A bar outside the window: its text, and a button that reloads the page.
+  function offer(id, text, button) {
+    const bar = document.getElementById(id);
+    bar.querySelector(".text").textContent = text;
+    const action = bar.querySelector("button");
+    action.textContent = button;
+    bar.hidden = false;
+    return action;
   }
 
-  window.stakoraGate = {
-    // The program takes the window over; what was held is handed to it now.
-    takeOver(hand) {
-      deliver = hand;
-      drain();
-    },
-    // Whether the user's events reach the program now.
-    open: () => !gated(),
-    // Runs the program's own code: the focus it moves is its own, not the user's.
-    program(code) {
-      ++inProgram;
-      try {
-        return code();
-      } finally {
-        --inProgram;
+  // The program could not be fetched, compiled or started: the page says so at once, and what
+  // the player has typed stays in the fields, unfiltered, to be filtered by the next start.
+  let failed = false;
+  function cannotStart() {
+    if (failed) return;
+    failed = true;
+    window.stakoraInput.abandon((action) => {
+      const target = document.activeElement;
+      if (action.kind === "focus") document.getElementById(action.id).focus();
+      else if (action.kind === "key" && (action.key === "Tab" || action.key === "Enter")) {
+        const order = Array.from(document.querySelectorAll("#frmAmain input, #frmAmain button"));
+        const at = order.indexOf(target);
+        order[(at + (action.back ? order.length - 1 : 1)) % order.length].focus();
+      } else if (target.tagName === "INPUT") {
+        const text = action.kind === "key" ? (action.key.length === 1 ? action.key : "")
+                                           : action.data || "";
+        target.setRangeText(text, target.selectionStart, target.selectionEnd, "end");
       }
-    },
-    setBusy(running) {
-      busy = running;
-      if (!running) setTimeout(drain, 0);
-    },
-  };
+    });
+    offer("startup-failure", "Stakora non è riuscito ad avviarsi. Controllare la connessione " +
+          "e riprovare: i dati inseriti restano.", "Riprova")
+      .addEventListener("click", reloadKeepingFields);
+  }
+  // The loader runs with this as its Module: an abort (a module that cannot be fetched or
+  // compiled) comes here; a loader that cannot be fetched at all fails as a script.
+  window.Module = { onAbort: cannotStart };
+  addEventListener("error", (e) => {
+    if (e.target instanceof HTMLScriptElement) cannotStart();
+  }, true);
+
+  // Updates: a new version stored whole while this page is open is offered, and taken over on
+  // the player's word, the page then loading again with the fields' texts. Ignored, it takes
+  // over at the next load once no page of this version is open.
+  if ("serviceWorker" in navigator) {
+    let updating = false;
+    navigator.serviceWorker.addEventListener("controllerchange", () => {
+      if (updating) reloadKeepingFields();
+    });
+    navigator.serviceWorker.register("sw.js").then((registration) => {
+      const offerUpdate = () => {
+        if (!registration.waiting || !navigator.serviceWorker.controller) return;
+        offer("update", "È disponibile una nuova versione.", "Aggiorna").onclick = () => {
+          updating = true;
+          registration.waiting.postMessage("take over");
+        };
+      };
+      offerUpdate();
+      registration.addEventListener("updatefound", () => {
+        const worker = registration.installing;
+        if (worker) worker.addEventListener("statechange", offerUpdate);
+      });
+      // A page left open for days asks again whenever the player comes back to it.
+      document.addEventListener("visibilitychange", () => {
+        if (document.visibilityState === "visible") registration.update().catch(() => {});
+      });
+    }).catch(() => {
+      // No worker (a private window, plain HTTP): the page works online all the same.
+    });
+  }
 })();

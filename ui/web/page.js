@@ -1,18 +1,33 @@
 // The page's side of the window: the DOM's events to the handlers (stakora_event), the queued
-// Tab, waiting for a paint, and the modal message box. Linked after the program (--post-js);
-// the user's input reaches it through the gate of boot.js, which holds it back while the
-// program cannot take it and hands it over afterwards.
+// Tab, waiting for a paint, and the modal message box. Linked after the program (--post-js).
+// The player's input reaches it as it happens, or, while the program cannot take it, later, as
+// actions handed over by the input queue (input_queue.js). Either way a field behaves the same
+// in every engine: Enter is read from the key itself (WebKit sends no beforeinput for it), a
+// stake entered by a click keeps its text selected, and an input method's text is filtered once
+// it is committed.
 (function () {
   const ELABORA_CLICK = 0, CLEAR_CLICK = 1, PREMIO_KEY = 2, PUNTATA_FOCUS = 3, PUNTATA_KEY = 4;
-  const gate = window.stakoraGate;
+  const ENTER = 13, BACKSPACE = 8;
+  const input = window.stakoraInput;
   let starting = true; // the program is starting: the user may already be in a field
+
+  // The program, or the queue on the player's behalf, is acting: the focus it moves enters the
+  // field, whatever the queue holds meanwhile.
+  let acting = 0;
+  const act = (work) => {
+    ++acting;
+    try {
+      return work();
+    } finally {
+      --acting;
+    }
+  };
 
   const byId = (id) => document.getElementById(id);
   // The markup is written in the design's tab order.
   const focusOrder = () => Array.from(document.querySelectorAll("#frmAmain input, #frmAmain button"));
-  const call = (event, index, code) =>
-    gate.program(() =>
-      Module.ccall("stakora_event", "number", ["number", "number", "number"], [event, index, code]));
+  const call = (event, index, code) => act(() =>
+    Module.ccall("stakora_event", "number", ["number", "number", "number"], [event, index, code]));
 
   // What a field's KeyPress handler is called with, and for which stake.
   function keyEventOf(field) {
@@ -20,74 +35,42 @@
     return row ? [PUNTATA_KEY, Number(row[1])] : [PREMIO_KEY, 0];
   }
 
-  // The character codes of an edit that the KeyPress filter judges; null for edits it does not
-  // judge (pasting and dropping).
-  function codesOf(inputType, data) {
-    if (inputType === "insertText" && data) return Array.from(data, (c) => c.codePointAt(0));
-    if (inputType === "insertLineBreak") return [13];
-    if (inputType === "deleteContentBackward") return [8];
-    return null;
-  }
-
-  // Every character must pass, or none is typed; Enter is the handler's and types nothing.
-  function filter(field, codes) {
+  // Each character through the field's KeyPress handler: true if every one may be typed.
+  function filter(field, text) {
     const [keyEvent, index] = keyEventOf(field);
-    for (const code of codes) {
-      if (call(keyEvent, index, code) === 0) return false;
+    return Array.from(text).every((c) => call(keyEvent, index, c.codePointAt(0)) !== 0);
+  }
+
+  // Enter in a field: its KeyPress handler walks the column; a field types nothing for it.
+  function enter(field) {
+    const [keyEvent, index] = keyEventOf(field);
+    call(keyEvent, index, ENTER);
+  }
+
+  // The range an edit removes: the selection, or else what the kind of deletion reaches.
+  function deletion(field, type) {
+    const start = field.selectionStart, end = field.selectionEnd, text = field.value;
+    if (start !== end) return [start, end];
+    const back = type.endsWith("Backward");
+    if (type.startsWith("deleteContent")) return back ? [Math.max(0, start - 1), start] : [start, end + 1];
+    if (type.startsWith("deleteWord")) {
+      const word = back ? /\S*\s*$/.exec(text.slice(0, start))[0].length
+                        : /^\s*\S*/.exec(text.slice(end))[0].length;
+      return back ? [start - word, start] : [end, end + word];
     }
-    return !codes.includes(13);
+    return back ? [0, start] : [end, text.length]; // to the line's start or end
   }
 
-  // Typed characters pass the KeyPress filter first, from beforeinput, so that phone keyboards,
-  // which send no key codes, are filtered too; pasting and dropping are not filtered.
-  function filterTyping(field) {
-    field.addEventListener("beforeinput", (e) => {
-      const codes = codesOf(e.inputType, e.data);
-      if (codes !== null && !filter(field, codes)) e.preventDefault();
-    });
-  }
-
-  // An edit made now as the field would have made it, once the filter lets it through.
+  // An edit made now, as the field would have made it: typed text through the filter, pasted
+  // text as it is, Enter to its handler.
   function edit(field, type, data) {
-    const codes = codesOf(type, data);
-    if (codes !== null && !filter(field, codes)) return false;
-    const start = field.selectionStart, end = field.selectionEnd;
-    if (type === "deleteContentBackward" || type === "deleteContentForward") {
-      const [from, to] = start !== end ? [start, end]
-        : type === "deleteContentBackward" ? [Math.max(0, start - 1), start] : [start, end + 1];
+    if (type === "insertLineBreak") return enter(field);
+    if (type.startsWith("delete")) {
+      if (type === "deleteContentBackward" && !filter(field, String.fromCharCode(BACKSPACE))) return;
+      const [from, to] = deletion(field, type);
       field.setRangeText("", from, to, "end");
-    } else if (data) {
-      field.setRangeText(data, start, end, "end");
-    }
-    return true;
-  }
-
-  // Typing held before the program was there, into the field it was typed in.
-  const movedOn = new Map(); // a field left by a held Enter: where the later keys go
-  function replayInput(action) {
-    let id = action.id;
-    while (movedOn.has(id)) id = movedOn.get(id);
-    const field = byId(id);
-    edit(field, action.type, action.data);
-    if (action.type === "insertLineBreak") {
-      // The Tab the handler queued has run by the next action; remember where it went.
-      setTimeout(() => {
-        if (document.activeElement !== field) movedOn.set(id, document.activeElement.id);
-      }, 0);
-    }
-  }
-
-  // A key held while a handler ran, to wherever the focus is now.
-  function replayKey(action) {
-    const target = document.activeElement;
-    if (action.key === "Tab") {
-      moveFocus(action.back);
-    } else if (target.tagName === "BUTTON") {
-      if (action.key === "Enter" || action.key === " ") click(target.id);
-    } else if (target.tagName === "INPUT") {
-      const type = { Enter: "insertLineBreak", Backspace: "deleteContentBackward",
-                     Delete: "deleteContentForward" }[action.key] || "insertText";
-      edit(target, type, type === "insertText" ? action.key : null);
+    } else if (data && (type !== "insertText" || filter(field, data))) {
+      field.setRangeText(data, field.selectionStart, field.selectionEnd, "end");
     }
   }
 
@@ -97,23 +80,74 @@
     order[(at + (back ? order.length - 1 : 1)) % order.length].focus();
   }
 
+  // A click's handler may wait for a box; the queue holds the player's input meanwhile.
   function click(id) {
-    gate.setBusy(true);
     const event = id === "cmdElabora" ? ELABORA_CLICK : CLEAR_CLICK;
-    Promise.resolve(
-      gate.program(() =>
-        Module.ccall("stakora_event", "number", ["number", "number", "number"], [event, 0, 0], {
-          async: true,
-        }))
-    ).finally(() => gate.setBusy(false));
+    const running = act(() => Module.ccall("stakora_event", "number",
+                                           ["number", "number", "number"], [event, 0, 0],
+                                           { async: true }));
+    if (running instanceof Promise) input.waitFor(running);
   }
 
-  // What the gate held back, handed over in order.
+  // A key the queue held, to the control that has the focus now.
+  function key(name, back) {
+    const target = document.activeElement;
+    if (name === "Tab") return moveFocus(back);
+    if (target.tagName === "BUTTON" && (name === "Enter" || name === " ")) return click(target.id);
+    if (target.tagName !== "INPUT") return;
+    const type = { Enter: "insertLineBreak", Backspace: "deleteContentBackward",
+                   Delete: "deleteContentForward" }[name] || "insertText";
+    edit(target, type, type === "insertText" ? name : null);
+  }
+
+  // What the queue held, handed over in order, as the player's own.
   function deliver(action) {
-    if (action.kind === "input") replayInput(action);
-    else if (action.kind === "key") replayKey(action);
-    else if (action.kind === "focus") byId(action.id).focus();
-    else if (action.kind === "click") click(action.id);
+    act(() => {
+      if (action.kind === "key") return key(action.key, action.back);
+      const target = action.kind === "edit" ? document.activeElement : byId(action.id);
+      if (action.kind === "edit") {
+        return target.tagName === "INPUT" ? edit(target, action.type, action.data) : undefined;
+      }
+      target.focus();
+      if (action.kind === "click") click(action.id);
+    });
+  }
+
+  function wireField(field) {
+    // Typed text passes the KeyPress filter before the field takes it, so that phone
+    // keyboards, which send no key codes, are filtered too; pasting is not filtered.
+    field.addEventListener("beforeinput", (e) => {
+      if (e.inputType === "insertLineBreak") {
+        e.preventDefault(); // a keyboard that sent no usable key for its Enter
+        enter(field);
+      } else if (e.inputType === "insertText" && e.data && !filter(field, e.data)) {
+        e.preventDefault();
+      } else if (e.inputType === "deleteContentBackward" && !filter(field, "\b")) {
+        e.preventDefault();
+      }
+    });
+    // Enter from the key, once, in every engine: cancelling it also stops the beforeinput
+    // that Chromium and Firefox would send for it.
+    field.addEventListener("keydown", (e) => {
+      if (e.key === "Enter" && !e.isComposing && !e.ctrlKey && !e.altKey && !e.metaKey) {
+        e.preventDefault();
+        enter(field);
+      }
+    });
+    // An input method's text cannot be cancelled as it is composed: once committed, the field
+    // gets back its text from before and the committed characters are typed through the filter.
+    let before = null;
+    field.addEventListener("compositionstart", () => {
+      before = { value: field.value, start: field.selectionStart, end: field.selectionEnd };
+    });
+    field.addEventListener("compositionend", (e) => {
+      const saved = before;
+      before = null;
+      if (saved === null) return;
+      field.value = saved.value;
+      field.setSelectionRange(saved.start, saved.end);
+      for (const character of e.data || "") edit(field, "insertText", character);
+    });
   }
 
   function wire() {
@@ -123,17 +157,31 @@
     addEventListener("blur", () => {
       leftIn = document.activeElement;
     });
-    filterTyping(byId("txtPremio"));
+    wireField(byId("txtPremio"));
     for (let i = 1; ; ++i) {
       const field = byId(`txtPuntata(${i})`);
       if (!field) break;
-      filterTyping(field);
+      wireField(field);
       field.addEventListener("focus", () => {
         const returned = leftIn === field;
         leftIn = null;
         // A focus that the browser gives back while a handler waits (a closing box) is not
         // the user's, and not the program's: it enters nothing.
-        if (gate.open()) call(PUNTATA_FOCUS, i, returned ? 1 : 0);
+        if (acting > 0 || input.open()) call(PUNTATA_FOCUS, i, returned ? 1 : 0);
+      });
+      // The click that brings the focus places the caret after the focus event has selected
+      // the text (Firefox, as the button goes down) or collapses the selection as it comes up
+      // (WebKit): the field is entered again once the click is done, and its mouseup is not
+      // the field's to handle. Later clicks place the caret as usual.
+      let entering = false;
+      field.addEventListener("mousedown", () => {
+        entering = document.activeElement !== field;
+      });
+      field.addEventListener("mouseup", (e) => {
+        if (!entering) return;
+        entering = false;
+        e.preventDefault();
+        if (acting > 0 || input.open()) call(PUNTATA_FOCUS, i, 0);
       });
     }
     for (const id of ["cmdElabora", "cmdClear"]) {
@@ -141,7 +189,7 @@
     }
     // Tab and Shift+Tab go round the window's controls, not out to the browser.
     document.addEventListener("keydown", (e) => {
-      if (e.key !== "Tab" || !gate.open()) return;
+      if (e.key !== "Tab" || !input.open()) return;
       const order = focusOrder();
       const at = order.indexOf(document.activeElement);
       if (at < 0) return;
@@ -153,27 +201,40 @@
     });
   }
 
+  // An action the page could not hand over: told in the program's box, then skipped.
+  function failed(error) {
+    console.error(error);
+    const box = byId("msgbox");
+    const closed = new Promise((resolve) => box.addEventListener("close", resolve, { once: true }));
+    Module.ccall("stakora_report_failure", null, [], []);
+    if (box.open) input.waitFor(closed);
+  }
+
   Module.stakoraPage = {
     // At start-up the program puts the focus in the first stake, unless the user is already in
     // one of the window's controls: it is theirs.
     focus(id) {
       const active = document.activeElement;
       if (starting && active && active !== document.body && active.closest("#frmAmain")) return;
-      gate.program(() => byId(id).focus());
+      act(() => byId(id).focus());
     },
     queueTab() {
-      setTimeout(() => moveFocus(false), 0);
+      input.later(() => act(() => moveFocus(false)));  // the program's own Tab
     },
     afterPaint(wakeUp) {
       let done = false;
-      const resume = () => {
-        if (done) return;
-        done = true;
-        gate.program(wakeUp);
-      };
-      // The frame after this one has painted the cell; a hidden page paints no frames.
-      requestAnimationFrame(() => setTimeout(resume, 0));
-      setTimeout(resume, 100);
+      const painted = new Promise((resolve) => {
+        const resume = () => {
+          if (done) return;
+          done = true;
+          resolve();
+          act(wakeUp);
+        };
+        // The frame after this one has painted the cell; a hidden page paints no frames.
+        requestAnimationFrame(() => setTimeout(resume, 0));
+        setTimeout(resume, 100);
+      });
+      input.waitFor(painted);
     },
     messageBox(text, title, wakeUp) {
       const box = byId("msgbox");
@@ -184,11 +245,8 @@
       // The outcome of an earlier command is not news: the page's status region would be read
       // again when the box closes and the page comes back.
       byId("announce").textContent = "";
-      box.addEventListener(
-        "close",
-        () => gate.program(wakeUp), // the handler goes on here, so the focus it sets stays
-        { once: true }
-      );
+      // The handler goes on once the box is closed, so the focus it sets then stays.
+      box.addEventListener("close", () => act(wakeUp), { once: true });
       box.showModal();
       // A screen reader moves into a modal box without reading it; the text put into the box's
       // live region once it is open is read, once.
@@ -205,6 +263,6 @@
   };
   addOnPostRun(() => {
     starting = false;
-    gate.takeOver(deliver);
+    input.start(deliver, failed);
   });
 })();

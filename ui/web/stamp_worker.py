@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the site's service worker from its template: the version is a digest of the names
-and contents of every other file of the site, and the list of files is what the worker stores:
+and contents of every other file of the site and of the worker's own template, and the list of files is what the worker stores:
 all of them but the screenshots, which only an install dialog shows. The build runs it once the
 site is complete; so does the update test, on a site it changed.
 
@@ -23,6 +23,9 @@ def stamp(site, template):
         digest.update(content)
     with open(template, encoding="utf-8") as f:
         worker = f.read()
+    # The worker's own code too: a release that changes only the worker is a new version.
+    digest.update(f"sw.js\0{len(worker)}\0".encode())
+    digest.update(worker.encode())
     worker = worker.replace("@STAKORA_SITE_VERSION@", digest.hexdigest()[:16])
     stored = [name for name in files if not name.startswith("screenshot-")]
     worker = worker.replace("@STAKORA_SITE_FILES@", json.dumps(["./"] + stored))

@@ -174,6 +174,13 @@ void start() {
 
 }  // namespace stakora::web
 
+// The page could not hand an action of the player's to the program: told in the program's box.
+extern "C" EMSCRIPTEN_KEEPALIVE void stakora_report_failure() {
+    stakora_js_show_box(
+        stakora::unexpectedFailureMessage(stakora::Interrupted::NothingChanged).c_str(),
+        stakora::kAppTitle);
+}
+
 extern "C" EMSCRIPTEN_KEEPALIVE int stakora_event(int event, int index, int code) {
     return stakora::web::page != nullptr ? stakora::web::page->dispatch(event, index, code) : code;
 }

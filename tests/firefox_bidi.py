@@ -1,0 +1,195 @@
+"""Firefox ESR driven over WebDriver BiDi, the protocol it speaks itself (Debian has no
+geckodriver): just what the page tests ask of a browser, under the names Selenium gives them,
+so one test drives Chromium, Firefox and WebKit alike."""
+import itertools
+import json
+import os
+import re
+import select
+import subprocess
+
+import websocket
+
+from conditions import TIMEOUT
+
+# WebDriver's key codes, as Selenium's Keys has them.
+NULL = "\ue000"
+
+
+class Element:
+    def __init__(self, driver, selector):
+        self.driver, self.selector = driver, selector
+
+    def click(self):
+        """A real click in the middle of the element, as a mouse gives it."""
+        x, y = self.driver.execute_script(
+            "const r = document.querySelector(arguments[0]).getBoundingClientRect();"
+            "return [Math.round(r.left + r.width / 2), Math.round(r.top + r.height / 2)]",
+            self.selector)
+        self.driver.perform([{"type": "pointer", "id": "mouse", "actions": [
+            {"type": "pointerMove", "x": x, "y": y}, {"type": "pointerDown", "button": 0},
+            {"type": "pointerUp", "button": 0}]}])
+
+    def get_attribute(self, name):
+        return self.driver.execute_script(
+            "return document.querySelector(arguments[0]).getAttribute(arguments[1])",
+            self.selector, name)
+
+    def send_keys(self, *keys):
+        self.driver.execute_script("document.querySelector(arguments[0]).focus()", self.selector)
+        self.driver.send_keys(*keys)
+
+
+class Focused(Element):
+    def send_keys(self, *keys):
+        self.driver.send_keys(*keys)
+
+
+class SwitchTo:
+    def __init__(self, driver):
+        self.driver = driver
+
+    @property
+    def active_element(self):
+        return Focused(self.driver, ":focus")
+
+
+class Firefox:
+    def __init__(self, profile, width=800, height=900):
+        with open(os.path.join(profile, "user.js"), "w") as f:
+            # No first-run pages, updates or telemetry: a browser that only shows the page.
+            for pref, value in (("browser.shell.checkDefaultBrowser", False),
+                                ("datareporting.policy.dataSubmissionEnabled", False),
+                                ("app.update.disabledForTesting", True),
+                                ("browser.aboutwelcome.enabled", False),
+                                ("intl.accept_languages", "it")):
+                f.write(f"user_pref({json.dumps(pref)}, {json.dumps(value)});\n")
+        self.process = subprocess.Popen(
+            ["firefox-esr", "--headless", "--no-remote", "--profile", profile,
+             "--remote-debugging-port=0", f"--width={width}", f"--height={height}"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        address = None
+        while address is None:
+            if not select.select([self.process.stderr], [], [], TIMEOUT * 3)[0]:
+                raise AssertionError("Firefox did not start")
+            line = self.process.stderr.readline()
+            if not line:
+                raise AssertionError("Firefox ended as it started")
+            found = re.search(r"WebDriver BiDi listening on (ws://\S+)", line)
+            address = found and found.group(1)
+        # No Origin header: Firefox refuses a connection that a web page could have made.
+        self.socket = websocket.create_connection(address + "/session", timeout=TIMEOUT * 3,
+                                                  suppress_origin=True)
+        self.ids = itertools.count(1)
+        self.logs = []
+        self.command("session.new", capabilities={"alwaysMatch": {"acceptInsecureCerts": True}})
+        self.command("session.subscribe", events=["log.entryAdded"])
+        # Headless Firefox's first tab may never get the focus, and a page without it gets no
+        # focus events: a tab of its own, brought to the front, has it.
+        first = self.command("browsingContext.getTree")["contexts"][0]["context"]
+        self.context = self.command("browsingContext.create", type="tab")["context"]
+        self.command("browsingContext.close", context=first)
+        self.command("browsingContext.activate", context=self.context)
+        self.switch_to = SwitchTo(self)
+        self.timeout = TIMEOUT
+
+    def command(self, method, **params):
+        number = next(self.ids)
+        self.socket.send(json.dumps({"id": number, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("method") == "log.entryAdded":
+                self.logs.append(message["params"])
+            elif message.get("id") == number:
+                if message.get("type") == "error":
+                    raise AssertionError(f"{method}: {message.get('message')}")
+                return message["result"]
+
+    def get(self, url):
+        self.command("browsingContext.navigate", context=self.context, url=url,
+                     wait="interactive")
+
+    def refresh(self):
+        self.command("browsingContext.reload", context=self.context, wait="interactive")
+
+    @property
+    def title(self):
+        return self.execute_script("return document.title")
+
+    def execute_script(self, script, *args):
+        result = self.command(
+            "script.callFunction", functionDeclaration=f"async function() {{ {script} }}",
+            arguments=[serialise(a) for a in args], awaitPromise=True,
+            target={"context": self.context}, resultOwnership="none")
+        if result["type"] == "exception":
+            raise AssertionError(result["exceptionDetails"]["text"])
+        return deserialise(result["result"])
+
+    def find_element(self, _by, control_id):
+        return Element(self, f"[id={json.dumps(control_id)}]")
+
+    def perform(self, actions):
+        self.command("input.performActions", context=self.context, actions=actions)
+        self.command("input.releaseActions", context=self.context)
+
+    def send_keys(self, *keys):
+        """Real key events to the focused element; a modifier stays down until NULL."""
+        steps, held = [], []
+        for key in keys:
+            for character in key:
+                if character == NULL:
+                    steps += [{"type": "keyUp", "value": k} for k in reversed(held)]
+                    held = []
+                elif character in "\ue008\ue009\ue00a":  # Shift, Control, Alt
+                    steps.append({"type": "keyDown", "value": character})
+                    held.append(character)
+                else:
+                    steps += [{"type": "keyDown", "value": character},
+                              {"type": "keyUp", "value": character}]
+        steps += [{"type": "keyUp", "value": k} for k in reversed(held)]
+        self.perform([{"type": "key", "id": "keyboard", "actions": steps}])
+
+    def console_errors(self):
+        """The errors logged since the last call."""
+        self.command("script.evaluate", expression="0", awaitPromise=False,
+                     target={"context": self.context})  # collects what was logged meanwhile
+        logged, self.logs = self.logs, []
+        return [entry.get("text") for entry in logged if entry.get("level") == "error"]
+
+    def set_viewport(self, width, height):
+        self.command("browsingContext.setViewport", context=self.context,
+                     viewport={"width": width, "height": height} if width else None)
+
+    def quit(self):
+        try:
+            self.command("session.end")
+        except Exception:  # already gone
+            pass
+        self.socket.close()
+        self.process.terminate()
+        self.process.wait(timeout=TIMEOUT)
+
+
+def serialise(value):
+    if value is None:
+        return {"type": "null"}
+    if isinstance(value, bool):
+        return {"type": "boolean", "value": value}
+    if isinstance(value, (int, float)):
+        return {"type": "number", "value": value}
+    if isinstance(value, str):
+        return {"type": "string", "value": value}
+    if isinstance(value, (list, tuple)):
+        return {"type": "array", "value": [serialise(v) for v in value]}
+    raise TypeError(f"cannot pass {value!r} to the page")
+
+
+def deserialise(result):
+    kind, value = result["type"], result.get("value")
+    if kind in ("array", "set"):
+        return [deserialise(v) for v in value]
+    if kind == "object":
+        return {k if isinstance(k, str) else deserialise(k): deserialise(v) for k, v in value}
+    if kind in ("undefined", "null"):
+        return None
+    return value

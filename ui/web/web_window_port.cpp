@@ -48,7 +48,7 @@ EM_JS(void, stakora_js_message_box, (const char* prompt, const char* title), {
 EM_JS(void, stakora_js_announce, (const char* text), {
     const region = document.getElementById("announce");
     const said = UTF8ToString(text);
-    region.textContent = region.textContent === said ? said + "\u00a0" : said;
+    region.textContent = region.textContent != said ? said : said + "\u00a0";
 });
 // The same box, shown without holding the running handler: for a handler that the page calls
 // synchronously (a key filter, a focus), which must answer at once.

@@ -14,8 +14,9 @@ from xvfb import start_xvfb
 
 # Orca is slow to start on a busy machine: it loads its scripts and settings, then says so.
 STARTUP = 90
-# The longest a spoken reply to a key may take here.
-REPLY = 30
+# The longest a spoken reply to a key may take here: a screen reader waiting on a busy browser
+# gives up on a call after D-Bus's 25 seconds, and goes on.
+REPLY = 60
 
 OPENBOX = """<?xml version="1.0"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard></keyboard><mouse></mouse>

@@ -59,13 +59,16 @@ def page(player, site):
     with open(os.path.join(profile, "Default", "Preferences"), "w") as f:
         json.dump({"translate": {"enabled": False}}, f)  # no offer to translate the page
     # --test-type: no bar about --no-sandbox (needed as root) to take the focus from the page.
+    # ACCESSIBILITY_ENABLED: its bridge to the accessibility bus from the start, as Qt's
+    # QT_LINUX_ACCESSIBILITY_ALWAYS_ON, rather than once it has asked the bus whether a screen
+    # reader runs (which, on a loaded machine, it may never be told in time).
     player.start(["chromium", "--no-sandbox", "--test-type", "--force-renderer-accessibility",
                   "--lang=it",
                   f"--user-data-dir={profile}", "--no-first-run", "--disable-gpu",
                   "--disable-background-networking", "--disable-component-update",
                   "--disable-sync", "--disable-quic", "--disable-dev-shm-usage",
                   "--password-store=basic",  # no keyring to unlock on this bare desktop
-                  "--window-size=800,900", server.url])
+                  "--window-size=800,900", server.url], ACCESSIBILITY_ENABLED="1")
     try:
         yield
     finally:

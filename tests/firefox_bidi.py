@@ -20,15 +20,19 @@ class Element:
     def __init__(self, driver, selector):
         self.driver, self.selector = driver, selector
 
-    def click(self):
-        """A real click in the middle of the element, as a mouse gives it."""
+    def click(self, pointer="mouse"):
+        """A real click in the middle of the element, as a mouse gives it (or a finger's tap)."""
         x, y = self.driver.execute_script(
             "const r = document.querySelector(arguments[0]).getBoundingClientRect();"
             "return [Math.round(r.left + r.width / 2), Math.round(r.top + r.height / 2)]",
             self.selector)
-        self.driver.perform([{"type": "pointer", "id": "mouse", "actions": [
+        self.driver.perform([{"type": "pointer", "id": pointer,
+                              "parameters": {"pointerType": pointer}, "actions": [
             {"type": "pointerMove", "x": x, "y": y}, {"type": "pointerDown", "button": 0},
             {"type": "pointerUp", "button": 0}]}])
+
+    def tap(self):
+        self.click("touch")
 
     def get_attribute(self, name):
         return self.driver.execute_script(

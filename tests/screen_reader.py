@@ -122,15 +122,28 @@ class Desktop:
             with contextlib.suppress(ProcessLookupError):
                 process.terminate()
         # Daemons that left the process tree: every process that carries this desktop's mark.
+        killed = []
         for pid in os.listdir("/proc"):
             with contextlib.suppress(OSError):
                 if pid.isdigit() and int(pid) != os.getpid():
                     with open(f"/proc/{pid}/environ", "rb") as f:
                         if f"STAKORA_DESKTOP={self.root}".encode() in f.read().split(b"\0"):
                             os.kill(int(pid), signal.SIGKILL)
+                            killed.append(pid)
         for process in self.children:
             with contextlib.suppress(subprocess.TimeoutExpired):
                 process.wait(timeout=10)
+        # Gone before their folder is: a browser still writing its profile would keep it.
+        wait_for(lambda: not any(running(pid) for pid in killed), "the desktop to end")
+
+
+def running(pid):
+    """Whether the process is still there, and not only as an exit status to collect."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except OSError:
+        return False
 
 
 @contextlib.contextmanager

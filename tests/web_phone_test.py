@@ -50,15 +50,6 @@ def phone(driver, width, height):
                            {"enabled": True, "maxTouchPoints": 5})
 
 
-def tap(driver, page, control_id):
-    box = page.js("const r = document.getElementById(arguments[0]).getBoundingClientRect();"
-                  "return [r.left + r.width / 2, r.top + r.height / 2]", control_id)
-    point = {"x": box[0], "y": box[1]}
-    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchStart",
-                                                        "touchPoints": [point]})
-    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
-
-
 def check_touch_form(sizes, portrait):
     check(sizes["form"] == "touch" and sizes["coarse"], f"not the touch form: {sizes['form']}")
     check(not sizes["sideways"], "the page scrolls sideways")
@@ -125,7 +116,7 @@ def run(site, geometry_file, axe_file):
               "fields at 16 px and more, other text at 14 px and more")
         check(page.el("txtPuntata(3)").get_attribute("enterkeyhint") == "next", "enterkeyhint")
         page.js("document.getElementById('txtPuntata(3)').value = '250'")
-        tap(driver, page, "txtPuntata(3)")
+        page.tap("txtPuntata(3)")
         wait_for(lambda: page.focused() == "txtPuntata(3)", "the tap to focus the stake")
         check(page.selection("txtPuntata(3)") == [0, 3], "a tap selects the stake's text")
         for character in "1a2.":
@@ -133,7 +124,7 @@ def run(site, geometry_file, axe_file):
         check(page.value("txtPuntata(3)") == "12", page.value("txtPuntata(3)"))
         page.keys(Keys.ENTER)
         wait_for(lambda: page.focused() == "txtPuntata(4)", "Enter to walk down")
-        tap(driver, page, "txtPuntata(15)")
+        page.tap("txtPuntata(15)")
         page.keys(Keys.ENTER)
         wait_for(lambda: page.focused() == "txtPuntata(1)", "Enter to wrap to the first stake")
         print("ok: a tap selects the stake; the keypad's typing is filtered; Enter walks and wraps")

@@ -8,13 +8,19 @@ import re
 import tempfile
 import threading
 import time
+import urllib.parse
 
 from conditions import wait_for
 from xvfb import start_xvfb
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions import interaction
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.common.actions.pointer_input import PointerInput
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 
 
 def check(condition, message):
@@ -47,6 +53,8 @@ class Server:
 
             def do_GET(self):
                 name = self.path.split("?")[0].rsplit("/", 1)[-1]
+                if name == "framed.html":  # ?WIDTHxHEIGHT: the site in a frame of that size
+                    return self.frame(*self.path.split("?")[1].split("x"))
                 if name in server.held:
                     server.released.wait(60)
                 if server.down or name in server.failing:
@@ -54,6 +62,15 @@ class Server:
                     server.failed_at = time.monotonic()
                     return
                 super().do_GET()
+
+            def frame(self, width, height):
+                page = (f'<!DOCTYPE html><html lang="it"><title>Stakora</title>'
+                        f'<iframe src="/" width="{width}" height="{height}"></iframe>').encode()
+                self.send_response(200)
+                self.send_header("Content-Type", "text/html; charset=utf-8")
+                self.send_header("Content-Length", str(len(page)))
+                self.end_headers()
+                self.wfile.write(page)
 
             def translate_path(self, path):
                 # /visit2/stakora.js is stakora.js: each such folder is a site of its own to
@@ -104,6 +121,7 @@ class Server:
 POLICY = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; "
           "img-src 'self'; object-src 'none'; base-uri 'none'; form-action 'none'")
 ENGINES = ("chromium", "firefox", "webkit")
+MODIFIERS = (Keys.SHIFT, Keys.CONTROL, Keys.ALT)
 
 
 def chromium(profile):
@@ -180,17 +198,24 @@ def check_policy_kept(server, driver):
 
 def set_viewport(driver, width, height):
     """The page's viewport at that size, as on a phone held that way; None, None: as it was.
-    False where the engine cannot (MiniBrowser's window is never narrower than 447 pixels)."""
-    if isinstance(driver, webdriver.Chrome) and width is None:
+    MiniBrowser's window is never narrower than 447 pixels: there the site is loaded afresh in a
+    frame of that size, whose document the driver then works in."""
+    if isinstance(driver, webdriver.WebKitGTK):
+        driver.switch_to.default_content()
+        if width is None:
+            driver.get(driver.unframed)
+            return
+        driver.unframed = driver.current_url
+        driver.get(urllib.parse.urljoin(driver.unframed, f"/framed.html?{width}x{height}"))
+        driver.switch_to.frame(driver.find_element(By.TAG_NAME, "iframe"))
+        Page(driver).started()
+    elif isinstance(driver, webdriver.Chrome) and width is None:
         driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
     elif isinstance(driver, webdriver.Chrome):
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
             "width": width, "height": height, "deviceScaleFactor": 2, "mobile": True})
-    elif hasattr(driver, "set_viewport"):
-        driver.set_viewport(width, height)
     else:
-        return False
-    return True
+        driver.set_viewport(width, height)
 
 
 class Page:
@@ -216,11 +241,30 @@ class Page:
         return self.js("const e = document.getElementById(arguments[0]);"
                        "return [e.selectionStart, e.selectionEnd]", control_id)
 
+    def tap(self, control_id):
+        """A finger's tap in the middle of the control."""
+        element = self.el(control_id)
+        if hasattr(element, "tap"):  # Firefox's own client
+            return element.tap()
+        finger = ActionBuilder(self.d, mouse=PointerInput(interaction.POINTER_TOUCH, "finger"))
+        finger.pointer_action.move_to(element).pointer_down().pointer_up()
+        finger.perform()
+
     def keys(self, *keys):
-        self.d.switch_to.active_element.send_keys(*keys)
+        """Real key events to whatever has the focus, in a frame too."""
+        if isinstance(self.d, webdriver.Remote):  # a modifier stays down to the end
+            chain, held = ActionChains(self.d), [k for k in keys if k in MODIFIERS]
+            for key in keys:
+                chain.key_down(key) if key in MODIFIERS else chain.send_keys(key)
+            for key in reversed(held):
+                chain.key_up(key)
+            chain.perform()
+        else:
+            self.d.switch_to.active_element.send_keys(*keys)
 
     def box_open(self):
         return self.js("return document.getElementById('msgbox').open")
 
     def started(self):
-        wait_for(lambda: self.focused() == "txtPuntata(1)", "the window to start")
+        wait_for(lambda: self.focused() == "txtPuntata(1)" and
+                 self.js("return window.stakoraInput.open()"), "the window to start")

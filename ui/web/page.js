@@ -212,11 +212,14 @@
 
   Module.stakoraPage = {
     // At start-up the program puts the focus in the first stake, unless the user is already in
-    // one of the window's controls: it is theirs.
+    // another of the window's controls: it is theirs. The markup has put it in the first stake
+    // already, before the program could hear of it: the field is entered now all the same.
     focus(id) {
-      const active = document.activeElement;
-      if (starting && active && active !== document.body && active.closest("#frmAmain")) return;
-      act(() => byId(id).focus());
+      const active = document.activeElement, control = byId(id);
+      if (starting && active !== control && active && active !== document.body &&
+          active.closest("#frmAmain")) return;
+      act(() => (active === control ? control.dispatchEvent(new FocusEvent("focus"))
+                                    : control.focus()));
     },
     queueTab() {
       input.later(() => act(() => moveFocus(false)));  // the program's own Tab

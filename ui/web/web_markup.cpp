@@ -174,9 +174,14 @@ class Writer {
             }
             case ControlKind::TextBox: {
                 const bool stake = ref->control == Control::txtPuntata;
+                // The window opens in its first control, from the first paint on, before the
+                // program has loaded: a screen reader then starts in the field, ready for
+                // typing, instead of reading the page aloud and taking keys as its commands.
+                const bool first = *ref == focusOrder().front();
                 // Enter on a stake walks down the column: the keypad's key says so.
                 out_ << (stake ? "<div role=\"cell\" class=\"flat\">" : "") << "<input"
-                     << attributes << " type=\"text\" inputmode=\"decimal\" autocomplete=\"off\""
+                     << attributes << (first ? " autofocus" : "")
+                     << " type=\"text\" inputmode=\"decimal\" autocomplete=\"off\""
                      << " spellcheck=\"false\"" << (stake ? " enterkeyhint=\"next\"" : "")
                      << " aria-label=\"" << escaped(accessibleName(*ref)) << "\" value=\""
                      << escaped(c.text) << "\">" << (stake ? "</div>" : "");

@@ -46,7 +46,7 @@ def run(site, engine):
         page.el("txtPremio").click()
         page.keys("0")
         server.release()
-        wait_for(lambda: "0" in page.value("txtPremio"), "the held keys in the prize")
+        wait_for(lambda: page.value("txtPremio") == "11,670", "the held keys in the prize")
         check([page.value("txtPuntata(14)"), page.value("txtPuntata(15)"),
                page.value("txtPuntata(13)")] == ["5", "9", ""],
               "held keys out of order")

@@ -140,13 +140,39 @@ def chromium(profile):
     return driver
 
 
+class WebKit(webdriver.WebKitGTK):
+    """MiniBrowser under its driver tells nobody what the page logs: a hook put into each
+    document once it has loaded collects its errors (what fails while it loads is missed)."""
+    HOOK = """if (!window.stakoraErrors) {
+      const errors = window.stakoraErrors = [], error = console.error.bind(console);
+      console.error = (...args) => { errors.push(args.join(" ")); error(...args); };
+      addEventListener("error", (e) => errors.push(e.message || `${e.target.src} failed`), true);
+      addEventListener("unhandledrejection", (e) => errors.push(String(e.reason)));
+    }"""
+
+    def watch(self):
+        self.execute_script(self.HOOK)
+
+    def get(self, url):
+        super().get(url)
+        self.watch()
+
+    def refresh(self):
+        super().refresh()
+        self.watch()
+
+    def console_errors(self):
+        return self.execute_script("const e = window.stakoraErrors || [];"
+                                   "window.stakoraErrors = []; return e")
+
+
 def webkit(children):
     """MiniBrowser, WebKitGTK's own: the engine of Safari and of every browser on an iPhone."""
     os.environ["DISPLAY"] = start_xvfb(children)
     options = webdriver.WebKitGTKOptions()
     options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
     options.add_argument("--automation")
-    driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options)
+    driver = WebKit(executable_path="/usr/bin/WebKitWebDriver", options=options)
     driver.set_window_size(800, 900)
     driver.set_script_timeout(60)
     return driver
@@ -180,7 +206,7 @@ def session(site, engine="chromium"):
 
 
 def console_errors(driver):
-    """The errors in the console, where the engine tells them (WebKit's MiniBrowser does not)."""
+    """The errors in the console since the last call."""
     if hasattr(driver, "console_errors"):
         return driver.console_errors()
     if isinstance(driver, webdriver.Chrome):
@@ -200,7 +226,7 @@ def set_viewport(driver, width, height):
     """The page's viewport at that size, as on a phone held that way; None, None: as it was.
     MiniBrowser's window is never narrower than 447 pixels: there the site is loaded afresh in a
     frame of that size, whose document the driver then works in."""
-    if isinstance(driver, webdriver.WebKitGTK):
+    if isinstance(driver, WebKit):
         driver.switch_to.default_content()
         if width is None:
             driver.get(driver.unframed)
@@ -209,6 +235,7 @@ def set_viewport(driver, width, height):
         driver.get(urllib.parse.urljoin(driver.unframed, f"/framed.html?{width}x{height}"))
         driver.switch_to.frame(driver.find_element(By.TAG_NAME, "iframe"))
         Page(driver).started()
+        driver.watch()
     elif isinstance(driver, webdriver.Chrome) and width is None:
         driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
     elif isinstance(driver, webdriver.Chrome):
@@ -235,7 +262,7 @@ class Page:
         return self.js("return document.getElementById(arguments[0]).textContent", control_id)
 
     def focused(self):
-        return self.js("return document.activeElement.id")
+        return self.js("return document.activeElement?.id")
 
     def selection(self, control_id):
         return self.js("const e = document.getElementById(arguments[0]);"

@@ -109,6 +109,10 @@
         return target.tagName === "INPUT" ? edit(target, action.type, action.data) : undefined;
       }
       target.focus();
+      // A held press on the prize puts the caret where a click beside its text does, at the
+      // end, in every engine: where the press fell is not known. (A stake selects its text.)
+      const end = target.value.length;
+      if (target === byId("txtPremio")) target.setSelectionRange(end, end);
       if (action.kind === "click") click(action.id);
     });
   }

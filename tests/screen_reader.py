@@ -121,29 +121,26 @@ class Desktop:
         for process in reversed(self.children):
             with contextlib.suppress(ProcessLookupError):
                 process.terminate()
-        # Daemons that left the process tree: every process that carries this desktop's mark.
-        killed = []
-        for pid in os.listdir("/proc"):
-            with contextlib.suppress(OSError):
-                if pid.isdigit() and int(pid) != os.getpid():
-                    with open(f"/proc/{pid}/environ", "rb") as f:
-                        if f"STAKORA_DESKTOP={self.root}".encode() in f.read().split(b"\0"):
-                            os.kill(int(pid), signal.SIGKILL)
-                            killed.append(pid)
+        # Daemons that left the process tree, and what a browser still starts as it goes: every
+        # process that carries this desktop's mark, until none is left, before its folder goes.
+        wait_for(lambda: not self.kill_marked(), "the desktop's processes to end")
         for process in self.children:
             with contextlib.suppress(subprocess.TimeoutExpired):
                 process.wait(timeout=10)
-        # Gone before their folder is: a browser still writing its profile would keep it.
-        wait_for(lambda: not any(running(pid) for pid in killed), "the desktop to end")
 
-
-def running(pid):
-    """Whether the process is still there, and not only as an exit status to collect."""
-    try:
-        with open(f"/proc/{pid}/stat") as f:
-            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
-    except OSError:
-        return False
+    def kill_marked(self):
+        """Kills every process of this desktop; returns those that were still running."""
+        killed = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            with contextlib.suppress(OSError):
+                with open(f"/proc/{pid}/stat") as f:  # an exit status to collect is not running
+                    running = f.read().rsplit(")", 1)[1].split()[0] != "Z"
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    marked = f"STAKORA_DESKTOP={self.root}".encode() in f.read().split(b"\0")
+                if running and marked and int(pid) != os.getpid():
+                    os.kill(int(pid), signal.SIGKILL)
+                    killed.append(pid)
+        return killed
 
 
 @contextlib.contextmanager

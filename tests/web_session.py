@@ -143,6 +143,7 @@ def chromium(profile):
 class WebKit(webdriver.WebKitGTK):
     """MiniBrowser under its driver tells nobody what the page logs: a hook put into each
     document once it has loaded collects its errors (what fails while it loads is missed)."""
+    unframed = None  # the page's address while set_viewport shows it in a frame
     HOOK = """if (!window.stakoraErrors) {
       const errors = window.stakoraErrors = [], error = console.error.bind(console);
       console.error = (...args) => { errors.push(args.join(" ")); error(...args); };

@@ -111,8 +111,8 @@
       target.focus();
       // A held press on the prize puts the caret where a click beside its text does, at the
       // end, in every engine: where the press fell is not known. (A stake selects its text.)
-      const end = target.value.length;
-      if (target === byId("txtPremio")) target.setSelectionRange(end, end);
+      const prize = byId("txtPremio");
+      if (target === prize) prize.setSelectionRange(prize.value.length, prize.value.length);
       if (action.kind === "click") click(action.id);
     });
   }
@@ -222,8 +222,8 @@
       const active = document.activeElement, control = byId(id);
       if (starting && active !== control && active && active !== document.body &&
           active.closest("#frmAmain")) return;
-      act(() => (active === control ? control.dispatchEvent(new FocusEvent("focus"))
-                                    : control.focus()));
+      act(() => (starting && active === control ? control.dispatchEvent(new FocusEvent("focus"))
+                                                : control.focus()));
     },
     queueTab() {
       input.later(() => act(() => moveFocus(false)));  // the program's own Tab

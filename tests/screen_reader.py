@@ -37,6 +37,7 @@ class Desktop:
     def __init__(self, root):
         self.root = root
         self.children = []
+        self.found = {}  # pid: when it started (numbers are used again)
         self.speech = os.path.join(root, "speech.txt")
         home = os.path.join(root, "home")
         runtime = os.path.join(root, "run")
@@ -118,29 +119,75 @@ class Desktop:
         subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], env=self.env, check=True)
 
     def stop(self):
+        # Everything started on this desktop, seen before anything ends: once a browser has
+        # gone, its helpers are nobody's children, and a browser writes its title over the
+        # environment that marks the desktop's processes.
+        self.find_processes()
         for process in reversed(self.children):
             with contextlib.suppress(ProcessLookupError):
                 process.terminate()
-        # Daemons that left the process tree, and what a browser still starts as it goes: every
-        # process that carries this desktop's mark, until none is left, before its folder goes.
-        wait_for(lambda: not self.kill_marked(), "the desktop's processes to end")
+        wait_for(lambda: not self.kill_all(), "the desktop's processes to end")
         for process in self.children:
             with contextlib.suppress(subprocess.TimeoutExpired):
                 process.wait(timeout=10)
 
-    def kill_marked(self):
-        """Kills every process of this desktop; returns those that were still running."""
-        killed = []
+    def find_processes(self):
+        """Remembers the processes carrying this desktop's mark (daemons that left the process
+        tree) and every descendant of those and of this one."""
+        parents, mark = {}, f"STAKORA_DESKTOP={self.root}".encode()
         for pid in filter(str.isdigit, os.listdir("/proc")):
-            with contextlib.suppress(OSError):
-                with open(f"/proc/{pid}/stat") as f:  # an exit status to collect is not running
-                    running = f.read().rsplit(")", 1)[1].split()[0] != "Z"
-                with open(f"/proc/{pid}/environ", "rb") as f:
-                    marked = f"STAKORA_DESKTOP={self.root}".encode() in f.read().split(b"\0")
-                if running and marked and int(pid) != os.getpid():
-                    os.kill(int(pid), signal.SIGKILL)
-                    killed.append(pid)
-        return killed
+            fields = stat_of(pid)
+            if fields:
+                parents[pid] = fields[1]
+            with contextlib.suppress(OSError), open(f"/proc/{pid}/environ", "rb") as f:
+                if mark in f.read().split(b"\0"):
+                    self.found[pid] = started_at(pid)
+        ancestors = set(self.found) | {str(os.getpid())}
+        while True:
+            born = {pid for pid, parent in parents.items()
+                    if parent in ancestors and pid not in ancestors}
+            if not born:
+                break
+            ancestors |= born
+            self.found.update({pid: started_at(pid) for pid in born})
+        self.found.pop(str(os.getpid()), None)
+
+    def kill_all(self):
+        """Kills every process found on this desktop, and those marked since; returns those
+        still running. A process is remembered once found: a killed browser's main thread may
+        wait to be collected, while another thread finishes the file it was writing."""
+        self.find_processes()
+        alive = [pid for pid, start in self.found.items()
+                 if start and started_at(pid) == start and running(pid)]
+        for pid in alive:
+            with contextlib.suppress(ProcessLookupError):
+                os.kill(int(pid), signal.SIGKILL)
+        return alive
+
+
+def stat_of(pid, task=None):
+    """The fields of /proc's stat after the command's name; None once the process is gone."""
+    path = f"/proc/{pid}/task/{task}/stat" if task else f"/proc/{pid}/stat"
+    try:
+        with open(path) as f:
+            return f.read().rsplit(")", 1)[1].split()
+    except OSError:
+        return None
+
+
+def started_at(pid):
+    """When the process started: with its number, who it is (numbers are used again)."""
+    fields = stat_of(pid)
+    return fields and fields[19]
+
+
+def running(pid):
+    """Whether any thread of the process still runs (not dead, nor waiting to be collected)."""
+    try:
+        tasks = os.listdir(f"/proc/{pid}/task")
+    except OSError:
+        return False
+    return any((stat_of(pid, task) or ["X"])[0] not in "ZX" for task in tasks)
 
 
 @contextlib.contextmanager

@@ -52,7 +52,8 @@ def run(site, engine):
               "held keys out of order")
         page.el("txtPuntata(3)").click()
         page.keys("7")
-        check(page.value("txtPuntata(3)") == "7", "keys after the held ones")
+        typed = [page.value("txtPuntata(3)"), page.focused()]
+        check(typed == ["7", "txtPuntata(3)"], f"keys after the held ones: {typed}")
         print("ok: what is done before the program loads is done after, in order, where aimed")
 
         # The program cannot be fetched: the page says so at once, keeps what was typed, and

@@ -294,5 +294,6 @@ class Page:
         return self.js("return document.getElementById('msgbox').open")
 
     def started(self):
+        # The markup focuses stake 1 while the page is still being read, before its scripts.
         wait_for(lambda: self.focused() == "txtPuntata(1)" and
-                 self.js("return window.stakoraInput.open()"), "the window to start")
+                 self.js("return window.stakoraInput?.open() === true"), "the window to start")

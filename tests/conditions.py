@@ -6,11 +6,12 @@ TIMEOUT = 20.0
 
 
 def wait_for(condition, what, timeout=TIMEOUT):
-    """Polls condition() until it returns something true, and returns that."""
+    """Polls condition() until it returns something true, and returns that. `what` may be a
+    function, to tell what was seen instead."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         value = condition()
         if value:
             return value
         time.sleep(0.02)
-    raise AssertionError(f"timed out waiting for {what}")
+    raise AssertionError(f"timed out waiting for {what() if callable(what) else what}")

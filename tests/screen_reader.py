@@ -133,32 +133,29 @@ class Desktop:
 
     def find_processes(self):
         """Remembers the processes carrying this desktop's mark (daemons that left the process
-        tree) and every descendant of those and of this one."""
-        parents, mark = {}, f"STAKORA_DESKTOP={self.root}".encode()
+        tree) and every descendant of those and of this one; returns every process running."""
+        seen, mark = {}, f"STAKORA_DESKTOP={self.root}".encode()  # pid: (parent, start)
         for pid in filter(str.isdigit, os.listdir("/proc")):
             fields = stat_of(pid)
             if fields:
-                parents[pid] = fields[1]
+                seen[pid] = fields[1], fields[19]
             with contextlib.suppress(OSError), open(f"/proc/{pid}/environ", "rb") as f:
-                if mark in f.read().split(b"\0"):
-                    self.found[pid] = started_at(pid)
+                if fields and mark in f.read().split(b"\0"):
+                    self.found[pid] = fields[19]
         ancestors = set(self.found) | {str(os.getpid())}
-        while True:
-            born = {pid for pid, parent in parents.items()
-                    if parent in ancestors and pid not in ancestors}
-            if not born:
-                break
+        while born := {pid for pid, (parent, _) in seen.items()
+                       if parent in ancestors and pid not in ancestors}:
             ancestors |= born
-            self.found.update({pid: started_at(pid) for pid in born})
-        self.found.pop(str(os.getpid()), None)
+            self.found.update({pid: seen[pid][1] for pid in born})
+        return seen
 
     def kill_all(self):
         """Kills every process found on this desktop, and those marked since; returns those
         still running. A process is remembered once found: a killed browser's main thread may
         wait to be collected, while another thread finishes the file it was writing."""
-        self.find_processes()
+        seen = self.find_processes()
         alive = [pid for pid, start in self.found.items()
-                 if start and started_at(pid) == start and running(pid)]
+                 if seen.get(pid, (None, None))[1] == start and running(pid)]
         for pid in alive:
             with contextlib.suppress(ProcessLookupError):
                 os.kill(int(pid), signal.SIGKILL)
@@ -173,12 +170,6 @@ def stat_of(pid, task=None):
             return f.read().rsplit(")", 1)[1].split()
     except OSError:
         return None
-
-
-def started_at(pid):
-    """When the process started: with its number, who it is (numbers are used again)."""
-    fields = stat_of(pid)
-    return fields and fields[19]
 
 
 def running(pid):

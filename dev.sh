@@ -10,6 +10,9 @@
 #   package        builds the .deb package in build/ and the Windows packages in build-windows/
 #   release        builds every artefact of the committed tree afresh into dist/, with their
 #                  SHA256SUMS (signed as SHA256SUMS.asc with STAKORA_SIGNING_KEY=<gpg key id>);
+#                  the Windows program, installer and uninstaller signed with Authenticode with
+#                  STAKORA_WINDOWS_CERT=<file.p12> (password in STAKORA_WINDOWS_CERT_PASSWORD,
+#                  an RFC 3161 timestamp from STAKORA_TIMESTAMP_URL if set);
 #                  refuses a tree with changes, and runs every suite first unless a green
 #                  `./dev.sh test` of the same commit is recorded
 #   windows        cross-builds the Windows edition, build-windows/app/stakora.exe, with its
@@ -31,7 +34,7 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool pyt
     devscripts cmark orca speech-dispatcher at-spi2-core dbus-x11 libglib2.0-bin)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest nsis cmake python3
-    ninja-build)
+    ninja-build osslsigncode openssl ca-certificates)
 WINE_TEST_PACKAGES=(wine64 xvfb xauth xdotool openbox python3-xlib)
 WEB_PACKAGES=(emscripten googletest cmake ninja-build python3)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium firefox-esr webkit2gtk-driver
@@ -145,6 +148,12 @@ release() {
     fi
     install_missing "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WEB_PACKAGES[@]}" dpkg-dev \
         gpg
+    local windows_cert=()
+    if [ -n "${STAKORA_WINDOWS_CERT:-}" ]; then
+        windows_cert=(-DSTAKORA_WINDOWS_CERT="$(realpath "$STAKORA_WINDOWS_CERT")")
+    else
+        echo "release: no STAKORA_WINDOWS_CERT: the Windows files are not signed"
+    fi
     local options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DSTAKORA_HARDENING=ON
         -DSTAKORA_BUILD_TESTS=OFF -DSTAKORA_WARNINGS_AS_ERRORS=OFF -DSTAKORA_SANITIZE=OFF
         -DSTAKORA_FUZZ=OFF)
@@ -152,7 +161,7 @@ release() {
     cmake --build build-release/linux
     (cd build-release/linux && cpack -G DEB >/dev/null)
     cmake -S . -B build-release/windows "${options[@]}" \
-        -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" >/dev/null
+        -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" "${windows_cert[@]}" >/dev/null
     cmake --build build-release/windows
     NODE_PATH=/usr/share/nodejs cmake -S . -B build-release/web "${options[@]}" \
         -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
@@ -163,8 +172,8 @@ release() {
     mkdir "$dist"
     cp build-release/linux/stakora_"${version}"_amd64.deb \
         build-release/windows/stakora-"${version}"-setup.exe \
-        build-release/windows/stakora-"${version}"-win64.zip "$dist"/
-    cp build-release/windows/app/stakora.exe "$dist"/stakora-"${version}"-win64.exe
+        build-release/windows/stakora-"${version}"-win64.zip \
+        build-release/windows/stakora-"${version}"-win64.exe "$dist"/
     # The site as a tarball with fixed times, owners and order, so it too is the same each time.
     tar --sort=name --mtime="@${SOURCE_DATE_EPOCH:-0}" --owner=0 --group=0 --numeric-owner \
         --mode=go-w -C build-release/web -cf - site | gzip -9n >"$dist"/stakora-"${version}"-web.tar.gz

@@ -2,12 +2,19 @@
 ; windows_packages) with makensis from Debian:
 ;   makensis -DEXE=stakora.exe -DICON=stakora.ico -DLICENSE=LICENSE.txt "-DCOPYRIGHT=..."
 ;            -DOUTFILE=stakora-1.00-setup.exe stakora.nsi
+; With -DSIGN=sign_pe.sh -DSIGN_CERT=CERT.p12 -DSIGN_URL=ADDRESS the uninstaller is signed before
+; it is packed, and the installer once it is written; a signing that fails fails the build.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ; No build times in the setup: the same files always make the same setup.
 SetDateSave off
+
+!ifdef SIGN
+!uninstfinalize '"${SIGN}" "${SIGN_CERT}" Stakora "${SIGN_URL}" "%1"' = 0
+!finalize '"${SIGN}" "${SIGN_CERT}" Stakora "${SIGN_URL}" "%1"' = 0
+!endif
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"

@@ -3,7 +3,6 @@ geckodriver): just what the page tests ask of a browser, under the names Seleniu
 so one test drives Chromium, Firefox and WebKit alike."""
 import itertools
 import json
-import os
 import re
 import select
 import subprocess
@@ -60,14 +59,8 @@ class SwitchTo:
 
 class Firefox:
     def __init__(self, profile, width=800, height=900):
-        with open(os.path.join(profile, "user.js"), "w") as f:
-            # No first-run pages, updates or telemetry: a browser that only shows the page.
-            for pref, value in (("browser.shell.checkDefaultBrowser", False),
-                                ("datareporting.policy.dataSubmissionEnabled", False),
-                                ("app.update.disabledForTesting", True),
-                                ("browser.aboutwelcome.enabled", False),
-                                ("intl.accept_languages", "it")):
-                f.write(f"user_pref({json.dumps(pref)}, {json.dumps(value)});\n")
+        from web_session import firefox_profile
+        firefox_profile(profile)
         self.process = subprocess.Popen(
             ["firefox-esr", "--headless", "--no-remote", "--profile", profile,
              "--remote-debugging-port=0", f"--width={width}", f"--height={height}"],

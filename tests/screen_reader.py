@@ -1,16 +1,16 @@
 """A blind player's desktop, headless: an X server, a session bus, a window manager, the
 accessibility bus and Debian's screen reader, Orca, whose speech goes to a file through
 speech-dispatcher's generic module instead of a sound card: what Orca says is read there, line
-by line, as it says it. Every process of the desktop is gone when the session ends."""
+by line, as it says it. Every process of the desktop, daemons too, is gone when the session ends
+(tests/xvfb.py's own_processes)."""
 import contextlib
 import os
 import re
-import signal
 import subprocess
 import tempfile
 
 from conditions import wait_for
-from xvfb import start_xvfb
+from xvfb import own_processes, start_window_manager, start_xvfb
 
 # Orca is slow to start on a busy machine: it loads its scripts and settings, then says so.
 STARTUP = 90
@@ -18,10 +18,6 @@ STARTUP = 90
 # gives up on a call after D-Bus's 25 seconds, and goes on.
 REPLY = 60
 
-OPENBOX = """<?xml version="1.0"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard></keyboard><mouse></mouse>
-</openbox_config>
-"""
 SPEECHD = """AudioOutputMethod "alsa"
 AudioALSADevice "null"
 AddModule "generic" "sd_generic" "generic.conf"
@@ -36,8 +32,6 @@ AddVoice "en" "MALE1" "default"
 class Desktop:
     def __init__(self, root):
         self.root = root
-        self.children = []
-        self.found = {}  # pid: when it started (numbers are used again)
         self.speech = os.path.join(root, "speech.txt")
         home = os.path.join(root, "home")
         runtime = os.path.join(root, "run")
@@ -48,17 +42,12 @@ class Desktop:
         self.env.update(HOME=home, XDG_RUNTIME_DIR=runtime, LANG="C.UTF-8", LC_ALL="C.UTF-8",
                         XDG_CONFIG_HOME=os.path.join(home, ".config"),
                         XDG_DATA_HOME=os.path.join(home, ".local", "share"),
-                        XDG_CACHE_HOME=os.path.join(home, ".cache"),
-                        # Every process of this desktop carries it, daemons too: how they are
-                        # all found again at the end.
-                        STAKORA_DESKTOP=root)
-        self.env["DISPLAY"] = start_xvfb(self.children)
+                        XDG_CACHE_HOME=os.path.join(home, ".cache"))
+        self.env["DISPLAY"] = start_xvfb()
 
     def start(self, command, **extra):
-        process = subprocess.Popen(command, env=dict(self.env, **extra), stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.children.append(process)
-        return process
+        return subprocess.Popen(command, env=dict(self.env, **extra), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def run(self, *command):
         subprocess.run(command, env=self.env, check=True, stdout=subprocess.DEVNULL,
@@ -69,10 +58,7 @@ class Desktop:
                              capture_output=True, text=True).stdout
         self.env["DBUS_SESSION_BUS_ADDRESS"] = re.search(
             r"DBUS_SESSION_BUS_ADDRESS='([^']*)'", bus).group(1)
-        rc = os.path.join(self.root, "openbox.xml")
-        with open(rc, "w") as f:
-            f.write(OPENBOX)  # no key bindings: the window manager takes none of the keys
-        self.start(["openbox", "--config-file", rc])
+        start_window_manager(self.env, self.root)
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         self.run("gsettings", "set", "org.gnome.desktop.interface", "toolkit-accessibility",
                  "true")
@@ -104,7 +90,8 @@ class Desktop:
         def spoken():
             lines = self.said()
             return len(lines) if any(text in line for line in lines[after:]) else 0
-        return wait_for(spoken, f"Orca to say {text!r} (it said {self.said()[after:]})", timeout)
+        return wait_for(spoken, lambda: f"Orca to say {text!r} (it said {self.said()[after:]})",
+                        timeout)
 
     def wait_active(self, title):
         """Waits until the window manager has given the keyboard to the window so titled."""
@@ -118,76 +105,11 @@ class Desktop:
         """Keys as a player presses them."""
         subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], env=self.env, check=True)
 
-    def stop(self):
-        # Everything started on this desktop, seen before anything ends: once a browser has
-        # gone, its helpers are nobody's children, and a browser writes its title over the
-        # environment that marks the desktop's processes.
-        self.find_processes()
-        for process in reversed(self.children):
-            with contextlib.suppress(ProcessLookupError):
-                process.terminate()
-        wait_for(lambda: not self.kill_all(), "the desktop's processes to end")
-        for process in self.children:
-            with contextlib.suppress(subprocess.TimeoutExpired):
-                process.wait(timeout=10)
-
-    def find_processes(self):
-        """Remembers the processes carrying this desktop's mark (daemons that left the process
-        tree) and every descendant of those and of this one; returns every process running."""
-        seen, mark = {}, f"STAKORA_DESKTOP={self.root}".encode()  # pid: (parent, start)
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            fields = stat_of(pid)
-            if fields:
-                seen[pid] = fields[1], fields[19]
-            with contextlib.suppress(OSError), open(f"/proc/{pid}/environ", "rb") as f:
-                if fields and mark in f.read().split(b"\0"):
-                    self.found[pid] = fields[19]
-        ancestors = set(self.found) | {str(os.getpid())}
-        while born := {pid for pid, (parent, _) in seen.items()
-                       if parent in ancestors and pid not in ancestors}:
-            ancestors |= born
-            self.found.update({pid: seen[pid][1] for pid in born})
-        return seen
-
-    def kill_all(self):
-        """Kills every process found on this desktop, and those marked since; returns those
-        still running. A process is remembered once found: a killed browser's main thread may
-        wait to be collected, while another thread finishes the file it was writing."""
-        seen = self.find_processes()
-        alive = [pid for pid, start in self.found.items()
-                 if seen.get(pid, (None, None))[1] == start and running(pid)]
-        for pid in alive:
-            with contextlib.suppress(ProcessLookupError):
-                os.kill(int(pid), signal.SIGKILL)
-        return alive
-
-
-def stat_of(pid, task=None):
-    """The fields of /proc's stat after the command's name; None once the process is gone."""
-    path = f"/proc/{pid}/task/{task}/stat" if task else f"/proc/{pid}/stat"
-    try:
-        with open(path) as f:
-            return f.read().rsplit(")", 1)[1].split()
-    except OSError:
-        return None
-
-
-def running(pid):
-    """Whether any thread of the process still runs (not dead, nor waiting to be collected)."""
-    try:
-        tasks = os.listdir(f"/proc/{pid}/task")
-    except OSError:
-        return False
-    return any((stat_of(pid, task) or ["X"])[0] not in "ZX" for task in tasks)
-
 
 @contextlib.contextmanager
 def desktop():
     """A desktop with Orca running, until the block ends."""
-    with tempfile.TemporaryDirectory(prefix="stakora-orca.") as root:
+    with tempfile.TemporaryDirectory(prefix="stakora-orca.") as root, own_processes():
         session = Desktop(root)
-        try:
-            session.boot()
-            yield session
-        finally:
-            session.stop()
+        session.boot()
+        yield session

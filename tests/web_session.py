@@ -3,6 +3,7 @@ at will), a browser with a profile of its own (headless Chromium, headless Firef
 WebKitGTK's MiniBrowser on an X server of its own), and a page driven through WebDriver."""
 import contextlib
 import http.server
+import json
 import os
 import re
 import tempfile
@@ -10,8 +11,8 @@ import threading
 import time
 import urllib.parse
 
-from conditions import wait_for
-from xvfb import start_xvfb
+from conditions import TIMEOUT, wait_for
+from xvfb import own_processes, start_xvfb
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -40,6 +41,7 @@ class Server:
         self.held, self.failing, self.down = set(), set(), False
         self.violations = []
         self.failed_at = None  # when it last answered 503
+        self.forgotten = set()  # held, and never released
         self.visits = 0
         self.released = threading.Event()
         server = self
@@ -55,8 +57,8 @@ class Server:
                 name = self.path.split("?")[0].rsplit("/", 1)[-1]
                 if name == "framed.html":  # ?WIDTHxHEIGHT: the site in a frame of that size
                     return self.frame(*self.path.split("?")[1].split("x"))
-                if name in server.held:
-                    server.released.wait(60)
+                if name in server.held and not server.released.wait(TIMEOUT * 3):
+                    server.forgotten.add(name)
                 if server.down or name in server.failing:
                     self.send_error(503)
                     server.failed_at = time.monotonic()
@@ -115,22 +117,47 @@ class Server:
             self.httpd.shutdown()
             self.httpd.server_close()
             self.thread.join()
+        check(not self.forgotten, f"held and never released: {self.forgotten}")
 
 
 # The page's own policy, from its markup.
 POLICY = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; "
           "img-src 'self'; object-src 'none'; base-uri 'none'; form-action 'none'")
-ENGINES = ("chromium", "firefox", "webkit")
 MODIFIERS = (Keys.SHIFT, Keys.CONTROL, Keys.ALT)
+
+
+# A browser that shows only the page: no first-run pages, updates, sync or telemetry, in Italian.
+CHROMIUM_FLAGS = ("--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                  "--disable-background-networking", "--disable-component-update",
+                  "--disable-sync", "--no-first-run", "--disable-quic", "--window-size=800,900",
+                  "--lang=it")
+FIREFOX_PREFS = {
+    "browser.shell.checkDefaultBrowser": False, "browser.aboutwelcome.enabled": False,
+    "browser.startup.upgradeDialog.enabled": False,
+    "browser.sessionstore.resume_from_crash": False,
+    "browser.startup.homepage_override.mstone": "ignore",
+    "toolkit.telemetry.reportingpolicy.firstRun": False,
+    "datareporting.policy.dataSubmissionEnabled": False, "browser.translations.enable": False,
+    "app.update.disabledForTesting": True, "app.update.auto": False,
+    "network.captive-portal-service.enabled": False,
+    "network.connectivity-service.enabled": False,
+    "browser.safebrowsing.malware.enabled": False, "browser.safebrowsing.phishing.enabled": False,
+    "browser.safebrowsing.downloads.enabled": False, "extensions.update.enabled": False,
+    "browser.search.update": False, "intl.accept_languages": "it"}
+
+
+def firefox_profile(folder, extra=None):
+    """A new Firefox profile in folder, with FIREFOX_PREFS and extra."""
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "user.js"), "w") as f:
+        for pref, value in {**FIREFOX_PREFS, **(extra or {})}.items():
+            f.write(f"user_pref({json.dumps(pref)}, {json.dumps(value)});\n")
 
 
 def chromium(profile):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
-    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
-                 "--disable-background-networking", "--disable-component-update",
-                 "--disable-sync", "--no-first-run", "--disable-quic",
-                 f"--user-data-dir={profile}", "--window-size=800,900", "--lang=it"):
+    for flag in ("--headless=new", *CHROMIUM_FLAGS, f"--user-data-dir={profile}"):
         options.add_argument(flag)
     # Loads return once the page is parsed: a page whose program is held back still returns.
     options.page_load_strategy = "eager"
@@ -167,9 +194,9 @@ class WebKit(webdriver.WebKitGTK):
                                    "window.stakoraErrors = []; return e")
 
 
-def webkit(children):
+def webkit():
     """MiniBrowser, WebKitGTK's own: the engine of Safari and of every browser on an iPhone."""
-    os.environ["DISPLAY"] = start_xvfb(children)
+    os.environ["DISPLAY"] = start_xvfb()
     options = webdriver.WebKitGTKOptions()
     options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
     options.add_argument("--automation")
@@ -179,31 +206,29 @@ def webkit(children):
     return driver
 
 
-def browser(profile, engine="chromium", children=None):
+def browser(profile, engine="chromium"):
     if engine == "firefox":
         from firefox_bidi import Firefox
         return Firefox(profile)
     if engine == "webkit":
-        return webkit(children)
+        return webkit()
     return chromium(profile)
 
 
 @contextlib.contextmanager
 def session(site, engine="chromium"):
-    """The site served, a browser with a profile of its own, and its page; all gone after."""
-    server = Server(site)
-    profile = tempfile.TemporaryDirectory()
-    children = []
-    driver = browser(profile.name, engine, children)
-    try:
-        yield server, driver, Page(driver)
-    finally:
-        driver.quit()
-        server.stop()
-        for child in children:
-            child.kill()
-            child.wait()
-        profile.cleanup()
+    """The site served, a browser with a profile of its own, and its page; every process gone
+    after, the browser's too, also when it failed to start."""
+    with tempfile.TemporaryDirectory() as profile, own_processes():
+        server = Server(site)
+        try:
+            driver = browser(profile, engine)
+            try:
+                yield server, driver, Page(driver)
+            finally:
+                driver.quit()
+        finally:
+            server.stop()
 
 
 def console_errors(driver):

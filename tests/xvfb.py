@@ -1,19 +1,79 @@
-"""An X server of the test's own, for the scripts that drive real windows."""
+#!/usr/bin/python3
+"""What the tests that drive real windows share: an X server of the test's own, a window manager
+on it, closing a window as a window manager does, and the end of every process the test started.
+
+The test process is made the reaper of all its descendants (PR_SET_CHILD_SUBREAPER): a daemon
+that leaves the process tree (a bus, a browser's helper) comes back to it, and is ended with the
+rest when the test ends, whether it passed, failed or was interrupted.
+
+As a command, for shell scripts: runs COMMAND on a display of its own, with a window manager if
+asked, then ends every process COMMAND left; the exit status is COMMAND's.
+    tests/xvfb.py [--window-manager] COMMAND [ARGUMENTS...]
+"""
+import contextlib
+import ctypes
 import os
 import select
+import signal
 import subprocess
+import sys
+import tempfile
+import time
 
-from conditions import TIMEOUT
+from conditions import TIMEOUT, wait_for
+
+PR_SET_CHILD_SUBREAPER = 36
+# No key bindings: the window manager takes none of the keys a test types.
+OPENBOX = """<?xml version="1.0"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard></keyboard><mouse></mouse>
+</openbox_config>
+"""
 
 
-def start_xvfb(children):
+def descendants(pid=None):
+    """Every process below pid (this one by default), through the kernel's lists of children."""
+    found = []
+    with contextlib.suppress(OSError):
+        for task in os.listdir(f"/proc/{pid or os.getpid()}/task"):
+            with open(f"/proc/{pid or os.getpid()}/task/{task}/children") as f:
+                for child in map(int, f.read().split()):
+                    found += [child, *descendants(child)]
+    return found
+
+
+@contextlib.contextmanager
+def own_processes():
+    """Until the block ends, every process started below this one stays its own; then each is
+    killed and collected, and the block fails if one outlives the wait."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    if libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) != 0:
+        raise OSError(ctypes.get_errno(), "prctl(PR_SET_CHILD_SUBREAPER)")
+    try:
+        yield
+    finally:
+        deadline = time.monotonic() + TIMEOUT
+        while True:
+            for pid in descendants():
+                with contextlib.suppress(ProcessLookupError):
+                    os.kill(pid, signal.SIGKILL)
+            try:
+                while os.waitpid(-1, os.WNOHANG)[0] > 0:
+                    pass
+            except ChildProcessError:
+                break  # none left: every process, and every thread of it, has ended
+            if time.monotonic() > deadline:
+                raise AssertionError(f"processes that would not end: {descendants()}")
+            time.sleep(0.02)
+
+
+def start_xvfb():
+    """A new X server on a free display; returns the display's name."""
     ready, write_end = os.pipe()
     # -r: no key autorepeat, so a press held up by load never types twice. -noreset: the server
     # would otherwise reset when its last client leaves.
-    children.append(subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-         "-noreset", "-r"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-        stderr=subprocess.DEVNULL))
+    subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1400x24",
+                      "-nolisten", "tcp", "-noreset", "-r"], pass_fds=(write_end,),
+                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     # Read the whole line: Xvfb writes the newline separately, and dies if nobody reads it.
     number = b""
@@ -25,5 +85,43 @@ def start_xvfb(children):
             raise AssertionError("Xvfb failed to start")
         number += chunk
     os.close(ready)
-    number = number.decode().strip()
-    return ":" + number
+    return ":" + number.decode().strip()
+
+
+def start_window_manager(env, folder):
+    """openbox on env's display, once it has taken the display over."""
+    from Xlib import X, display
+    rc = os.path.join(folder, "openbox.xml")
+    with open(rc, "w") as f:
+        f.write(OPENBOX)
+    subprocess.Popen(["openbox", "--sm-disable", "--config-file", rc], env=env,
+                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    x = display.Display(env["DISPLAY"])
+    check = x.intern_atom("_NET_SUPPORTING_WM_CHECK")
+    wait_for(lambda: x.screen().root.get_full_property(check, X.AnyPropertyType), "openbox")
+    x.close()
+
+
+def close_window(x, window):
+    """As a window manager closes a window: WM_DELETE_WINDOW, not destroying it."""
+    from Xlib import X, protocol
+    target = x.create_resource_object("window", window)
+    delete = x.intern_atom("WM_DELETE_WINDOW")
+    target.send_event(protocol.event.ClientMessage(
+        window=target, client_type=x.intern_atom("WM_PROTOCOLS"),
+        data=(32, [delete, X.CurrentTime, 0, 0, 0])), event_mask=X.NoEventMask)
+    x.flush()
+
+
+def main(arguments):
+    window_manager = arguments[:1] == ["--window-manager"]
+    command = arguments[window_manager:]
+    with own_processes(), tempfile.TemporaryDirectory() as folder:
+        env = dict(os.environ, DISPLAY=start_xvfb(), STAKORA_X_SESSION="1")
+        if window_manager:
+            start_window_manager(env, folder)
+        return subprocess.run(command, env=env).returncode
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -205,6 +205,19 @@
     });
   }
 
+  // Runs `then` once, after the next frame has painted; a hidden page paints no frames.
+  function afterFrame(then) {
+    let done = false;
+    const once = () => {
+      if (!done) {
+        done = true;
+        then();
+      }
+    };
+    requestAnimationFrame(() => setTimeout(once, 0));
+    setTimeout(once, 100);
+  }
+
   // An action the page could not hand over: told in the program's box, then skipped.
   function failed(error) {
     console.error(error);
@@ -229,19 +242,10 @@
       input.later(() => act(() => moveFocus(false)));  // the program's own Tab
     },
     afterPaint(wakeUp) {
-      let done = false;
-      const painted = new Promise((resolve) => {
-        const resume = () => {
-          if (done) return;
-          done = true;
-          resolve();
-          act(wakeUp);
-        };
-        // The frame after this one has painted the cell; a hidden page paints no frames.
-        requestAnimationFrame(() => setTimeout(resume, 0));
-        setTimeout(resume, 100);
-      });
-      input.waitFor(painted);
+      input.waitFor(new Promise((resolve) => afterFrame(() => {
+        resolve();
+        act(wakeUp);
+      })));
     },
     messageBox(text, title, wakeUp) {
       const box = byId("msgbox");
@@ -252,8 +256,11 @@
       // The outcome of an earlier command is not news: the page's status region would be read
       // again when the box closes and the page comes back.
       byId("announce").textContent = "";
-      // The handler goes on once the box is closed, so the focus it sets then stays.
-      box.addEventListener("close", () => act(wakeUp), { once: true });
+      // The handler goes on once the box is closed, so the focus it sets then stays; and only
+      // after the page has painted without the box, so that the browser has told a screen
+      // reader of the closed box before it moves the focus (Firefox would otherwise report
+      // the caret in the field before the focus, which Orca then leaves unsaid).
+      box.addEventListener("close", () => afterFrame(() => act(wakeUp)), { once: true });
       box.showModal();
       // A screen reader moves into a modal box without reading it; the text put into the box's
       // live region once it is open is read, once.

@@ -305,15 +305,5 @@ TEST(FormLayout, TabIndicesAreUniqueAndCoverTheWindow) {
     }
 }
 
-TEST(FormLayout, GridRowsAre360TwipsApartWithWinAndProfitRaised) {
-    EXPECT_EQ(layoutOf(txtPuntata(1)).top, 615);
-    EXPECT_EQ(layoutOf(txtPuntata(15)).top, 5655);
-    EXPECT_EQ(layoutOf(lblSpesa(15)).top, 5655);
-    EXPECT_EQ(layoutOf(lblVincita(15)).top, 5640);
-    EXPECT_EQ(layoutOf(lblUtile(1)).top, 600);
-    EXPECT_EQ(layoutOf(lblSpesa(1)).tabIndex, 30);
-    EXPECT_EQ(layoutOf(lblSpesa(15)).tabIndex, 16);
-}
-
 }  // namespace
 }  // namespace stakora

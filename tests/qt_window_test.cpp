@@ -4,16 +4,13 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFontDatabase>
 #include <QImage>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <functional>
@@ -95,7 +92,8 @@ TEST_F(QtWindowTest, BuildsEveryControlWhereTheLayoutPutsIt) {
     EXPECT_EQ(port().widgetById("Label1(2)"), nullptr);
     EXPECT_EQ(port().widgetById("txtPuntata(0)"), nullptr);
     EXPECT_EQ(field(txtPremio())->text(), "11,67");
-    EXPECT_EQ(field(txtPremio())->palette().color(QPalette::Base), QColor(24, 120, 137));
+    EXPECT_EQ(field(txtPremio())->palette().color(QPalette::Base),
+              colourOf(*layoutOf(txtPremio()).background));
 }
 
 TEST_F(QtWindowTest, FixedTextsFitTheirControls) {
@@ -180,9 +178,7 @@ TEST_F(QtWindowTest, CtrlShortcutsTypeNothingButTheContextMenuPastes) {
         }
     }
     ASSERT_NE(paste, nullptr);
-    if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_it.qm")) {
-        EXPECT_EQ(pasteText, "&Incolla");  // the toolkit's texts speak Italian too
-    }
+    EXPECT_EQ(pasteText, "&Incolla");  // the toolkit's texts speak Italian too
     paste->trigger();
     EXPECT_EQ(stake->text(), "1.5");
     QTest::keyClick(stake, Qt::Key_Insert, Qt::ShiftModifier);  // Shift+Insert still pastes

@@ -7,7 +7,6 @@ proven by the handler suite, compiled to WebAssembly and run under Node.js.
     tests/web_page_test.py SITE_DIR chromium|firefox|webkit
 """
 import sys
-import time
 
 from conditions import wait_for
 from selenium.webdriver.common.action_chains import ActionChains
@@ -69,7 +68,6 @@ def run(site, engine):
         shown = "const bar = document.getElementById('startup-failure');" \
                 "return bar.hidden ? null : [bar.getAttribute('role'), bar.textContent]"
         role, text = wait_for(lambda: page.js(shown), "the page to say it cannot start")
-        check(time.monotonic() - server.failed_at < 1, "more than a second to tell the failure")
         check(role == "alert" and "non è riuscito ad avviarsi" in text, text)
         check(page.value("txtPuntata(2)") == "42", "what was typed stays")
         server.failing = set()
@@ -144,6 +142,9 @@ def run(site, engine):
             page.el("txtPuntata(15)").click()
             page.keys(Keys.TAB)
             wait_for(lambda: page.focused() == "cmdElabora", "Tab to ELABORA")
+            # Whether the queue held each key as it came: some must come while ELABORA runs.
+            page.js("window.heldKeys = []; document.addEventListener('keydown', () => "
+                    "heldKeys.push(!stakoraInput.open()), true)")
             driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 50})
             try:
                 ActionChains(driver).send_keys(Keys.ENTER).key_down(Keys.SHIFT).send_keys(Keys.TAB) \
@@ -154,6 +155,7 @@ def run(site, engine):
                      page.value("txtPuntata(15)") == "987",
                      "ELABORA, then every digit typed")
             check(page.focused() == "txtPuntata(15)", page.focused())
+            check(any(page.js("return heldKeys.slice(1)")), "every key came after ELABORA")
             page.el("cmdClear").click()
             print("ok: digits typed while ELABORA runs all arrive, after it")
 
@@ -164,6 +166,9 @@ def run(site, engine):
         wait_for(page.box_open, "the missing-prize box")
         check(page.text("msgbox-title") == "Stakora", "box title")
         check(page.text("msgbox-text") == "Inserire Premio ..! ", page.text("msgbox-text"))
+        if engine == "chromium":
+            button = driver.find_element(By.CSS_SELECTOR, "#msgbox button")
+            check(button.accessible_name == "OK", f"the box's button: {button.accessible_name!r}")
         page.keys(Keys.ENTER)
         wait_for(lambda: not page.box_open() and page.focused() == "txtPremio",
                  "the focus in the prize after the box")

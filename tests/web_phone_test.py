@@ -13,7 +13,6 @@ import sys
 from conditions import wait_for
 from web_session import check, session
 
-from selenium.webdriver.common.keys import Keys
 
 # What a control's text measures as the user sees it: its font size, times any scaling.
 SIZES = """
@@ -115,19 +114,12 @@ def run(site, geometry_file, axe_file):
         print("ok: at 360 x 740 the rows, the prize and both buttons fit, finger-sized, "
               "fields at 16 px and more, other text at 14 px and more")
         check(page.el("txtPuntata(3)").get_attribute("enterkeyhint") == "next", "enterkeyhint")
-        page.js("document.getElementById('txtPuntata(3)').value = '250'")
         page.tap("txtPuntata(3)")
         wait_for(lambda: page.focused() == "txtPuntata(3)", "the tap to focus the stake")
-        check(page.selection("txtPuntata(3)") == [0, 3], "a tap selects the stake's text")
-        for character in "1a2.":
+        for character in "1a2.":  # a keypad sends no key codes: text alone
             driver.execute_cdp_cmd("Input.insertText", {"text": character})
         check(page.value("txtPuntata(3)") == "12", page.value("txtPuntata(3)"))
-        page.keys(Keys.ENTER)
-        wait_for(lambda: page.focused() == "txtPuntata(4)", "Enter to walk down")
-        page.tap("txtPuntata(15)")
-        page.keys(Keys.ENTER)
-        wait_for(lambda: page.focused() == "txtPuntata(1)", "Enter to wrap to the first stake")
-        print("ok: a tap selects the stake; the keypad's typing is filtered; Enter walks and wraps")
+        print("ok: the keypad's typing is filtered")
         violations = audit(driver, page, axe)
         check(not violations, f"axe-core, touch form: {violations}")
         print("ok: axe-core finds nothing in the touch form but the designed contrasts")

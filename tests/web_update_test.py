@@ -70,6 +70,18 @@ navigator.serviceWorker.getRegistration().then(async (registration) => {
 """
 
 
+# Registers the page's worker and waits for its install to succeed or fail.
+INSTALL = """
+const done = arguments[arguments.length - 1];
+navigator.serviceWorker.register("sw.js").then((registration) => {
+  const worker = registration.installing || registration.waiting || registration.active;
+  const settled = () => worker.state !== "installing";
+  if (settled()) return done(worker.state);
+  worker.addEventListener("statechange", () => settled() && done(worker.state));
+});
+"""
+
+
 def run(site, stamp, template):
     with tempfile.TemporaryDirectory() as folder:
         site_b = os.path.join(folder, "b")
@@ -81,7 +93,6 @@ def run(site, stamp, template):
             check(visit(server, driver, page) == "AA", "the first build")
             wait_for(lambda: page.js("return navigator.serviceWorker.controller !== null"),
                      "the first build's worker")
-
             server.folder, server.failing = site_b, {"stakora.wasm"}
             check(visit(server, driver, page) == "AA", "the first build, as the second deploys")
             state = driver.execute_async_script(UPDATE)
@@ -128,6 +139,14 @@ def run(site, stamp, template):
             server.down = True
             check(visit(server, driver, page) == "BB", "the second build offline, after that")
             print("ok: a worker-only release is a new version, and cut short harms nothing")
+            # The same version installed again beside it (a copy of the site at another path of
+            # the host), cut short, leaves alone the cache that the worker in charge serves from.
+            server.down, server.folder, server.failing = False, site_b, {"stakora.wasm"}
+            driver.get(server.fresh())
+            check(driver.execute_async_script(INSTALL) == "redundant", "a cut install installed")
+            server.down = True
+            check(visit(server, driver, page) == "BB", "the second build offline, after that")
+            print("ok: the same version cut short at another path leaves the one in charge whole")
 
 
 if __name__ == "__main__":

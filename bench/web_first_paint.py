@@ -36,7 +36,7 @@ def first_paint(driver, url, ready=None):
 def failure_told(driver, server):
     """Milliseconds from the program's failed download to the alert that says so."""
     server.failing = {"stakora.wasm"}
-    driver.get(server.fresh())
+    driver.get(server.url)
     wait_for(lambda: driver.execute_script(
         "return !document.getElementById('startup-failure').hidden"), "the alert")
     told = time.monotonic()

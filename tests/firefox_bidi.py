@@ -20,15 +20,17 @@ class Element:
         self.driver, self.selector = driver, selector
 
     def click(self, pointer="mouse"):
-        """A real click in the middle of the element, as a mouse gives it (or a finger's tap)."""
-        x, y = self.driver.execute_script(
-            "const r = document.querySelector(arguments[0]).getBoundingClientRect();"
-            "return [Math.round(r.left + r.width / 2), Math.round(r.top + r.height / 2)]",
-            self.selector)
+        """A real click in the middle of the element, as a mouse gives it (or a finger's tap),
+        aimed by the browser as it performs the click: the element's place is not read first."""
+        node = self.driver.command(
+            "script.callFunction", functionDeclaration="(s) => document.querySelector(s)",
+            arguments=[serialise(self.selector)], awaitPromise=False,
+            target={"context": self.driver.context})["result"]
         self.driver.perform([{"type": "pointer", "id": pointer,
                               "parameters": {"pointerType": pointer}, "actions": [
-            {"type": "pointerMove", "x": x, "y": y}, {"type": "pointerDown", "button": 0},
-            {"type": "pointerUp", "button": 0}]}])
+            {"type": "pointerMove", "x": 0, "y": 0,
+             "origin": {"type": "element", "element": {"sharedId": node["sharedId"]}}},
+            {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}]}])
 
     def tap(self):
         self.click("touch")
@@ -105,6 +107,9 @@ class Firefox:
     def get(self, url):
         self.command("browsingContext.navigate", context=self.context, url=url,
                      wait="interactive")
+
+    def back(self):
+        self.command("browsingContext.traverseHistory", context=self.context, delta=-1)
 
     def refresh(self):
         self.command("browsingContext.reload", context=self.context, wait="interactive")

@@ -16,8 +16,24 @@ from selenium.webdriver.common.keys import Keys
 from web_session import check, check_policy_kept, console_errors, session, set_viewport
 
 
+# Typed into stake 5 ("click" steps press a control first): what the field holds then.
+CASES = [
+    ("Left, Left", [("150", Keys.LEFT, Keys.LEFT, "2")], "1250"),
+    ("Left, Backspace", [("12", Keys.LEFT, Keys.BACKSPACE, "9")], "92"),
+    ("Shift+Home, End", [("34", Keys.SHIFT, Keys.HOME), ("5",), (Keys.END, "6")], "56"),
+    ("a press on a cell", [("1",), ("click", "lblSpesa(3)"), ("2",)], "12"),
+    ("a press on a heading", [("1",), ("click", "Label1(4)"), ("2",)], "12"),
+    ("Ctrl+A", [("123",), (Keys.CONTROL, "a"), ("5",)], "1235"),
+    ("Ctrl+X, Ctrl+V", [("12",), (Keys.CONTROL, "x"), (Keys.CONTROL, "v"), ("3",)], "123"),
+]
+
+
 def run(site, engine):
     with session(site, engine) as (server, driver, page):
+        def kept():  # the policy, and no update offered: there is none
+            check_policy_kept(server, driver)
+            check(page.js("return document.getElementById('update').hidden"), "an update offered")
+
         # On a slow network (the module held back: a held loader would hold the page's load,
         # which WebKit's driver waits for), what the player does before the program has loaded
         # is held, with nothing of it in the page, and then done in order: the press on a stake,
@@ -34,11 +50,10 @@ def run(site, engine):
         wait_for(lambda: page.text("lblVincita(2)") == "70,02", "the held ELABORA")
         check([page.value("txtPuntata(1)"), page.value("txtPuntata(2)"), page.value("txtPremio"),
                page.text("lblVincita(1)")] == ["5", "6", "11,67", "58,35"], "the held actions")
-        check_policy_kept(server, driver)
+        kept()
         # Cancella, a press on stake 14, "5", Enter, "9", a press on the prize and "0": in that
         # order, and the page still takes keys afterwards.
-        server.hold("stakora.wasm")
-        driver.get(server.fresh())  # where no worker serves the program, held back or not
+        page.first_visit(server, held=["stakora.wasm"])
         page.el("cmdClear").click()
         page.el("txtPuntata(14)").click()
         page.keys("5", Keys.ENTER, "9")
@@ -57,18 +72,56 @@ def run(site, engine):
                  lambda: f"keys after the held ones, not {typed()}")
         print("ok: what is done before the program loads is done after, in order, where aimed")
 
+        # As in the desktop editions, whether the program takes the input at once or holds it
+        # until it has loaded: (what, steps in stake 5, its text then, the focus then).
+        for what, steps, text in CASES:
+            for held in (False, True):
+                page.first_visit(server, held=["stakora.wasm"] if held else [])
+                if not held:
+                    page.started()
+                page.el("txtPuntata(5)").click()
+                for step in steps:
+                    page.el(step[1]).click() if step[0] == "click" else page.keys(*step)
+                server.release()
+                seen = lambda: [page.value("txtPuntata(5)"), page.focused()]
+                wait_for(lambda: seen() == [text, "txtPuntata(5)"],
+                         lambda: f"{what} ({'held' if held else 'live'}): {seen()}")
+        print("ok: caret keys in order, a press on a cell takes no focus, no Ctrl shortcuts")
+
+        # The message box keeps the keyboard, however it is pressed, and Enter, Space or Escape
+        # closes it; nothing typed meanwhile reaches the window.
+        for close in ([Keys.TAB, Keys.TAB, Keys.ENTER], ["msgbox-text", Keys.SPACE],
+                      [Keys.SHIFT, Keys.TAB, Keys.ESCAPE], ["cmdElabora", "7", Keys.ENTER]):
+            driver.get(server.url)
+            page.started()
+            page.js("for (const [i, s] of [[1, '10'], [2, '20'], [3, '30']]) "
+                    "document.getElementById(`txtPuntata(${i})`).value = s;"
+                    "document.getElementById('txtPremio').value = ''")
+            page.el("cmdElabora").click()
+            wait_for(page.box_open, lambda: f"the box: {page.value('txtPremio')!r}, "
+                     f"{page.text('lblSpesa(1)')!r}, {page.focused()}, {console_errors(driver)}")
+            for step in close:
+                page.press(step) if step in ("msgbox-text", "cmdElabora") else page.keys(step)
+            seen = lambda: [page.box_open(), page.focused(), page.value("txtPremio")] + \
+                [page.value(f"txtPuntata({i})") for i in (1, 2, 3)]
+            wait_for(lambda: seen() == [False, "txtPremio", "", "10", "20", "30"],
+                     lambda: f"the box closed by {close}: {seen()}")
+        print("ok: the box owns the keyboard until Enter, Space or Escape closes it")
+
         # The program cannot be fetched: the page says so at once, keeps what was typed, and
         # tries again on the player's word, the typing carried across.
-        server.hold("stakora.wasm")
-        server.failing = {"stakora.wasm"}
-        driver.get(server.fresh())
+        page.first_visit(server, held=["stakora.wasm"], failing=["stakora.wasm"])
         page.el("txtPuntata(2)").click()
         page.keys("42")
+        places = "return Array.from(document.querySelectorAll('#frmAmain input, #frmAmain button')," \
+                 " (c) => JSON.stringify(c.getBoundingClientRect()))"
+        before = page.js(places)
         server.release()
         shown = "const bar = document.getElementById('startup-failure');" \
                 "return bar.hidden ? null : [bar.getAttribute('role'), bar.textContent]"
         role, text = wait_for(lambda: page.js(shown), "the page to say it cannot start")
         check(role == "alert" and "non è riuscito ad avviarsi" in text, text)
+        check(page.js(places) == before, "the bar moved the window's controls")
         check(page.value("txtPuntata(2)") == "42", "what was typed stays")
         server.failing = set()
         page.el("retry").click()
@@ -128,23 +181,32 @@ def run(site, engine):
         print("ok: Enter on ELABORA fills the row; Cancella empties the column, keeps the prize")
 
         if engine == "chromium":  # the only engine with input methods and a CPU to slow
-            # An input method's text, composed and committed, is filtered like typed text.
-            page.el("txtPuntata(6)").click()
-            driver.execute_cdp_cmd("Input.imeSetComposition",
-                                   {"text": "a", "selectionStart": 1, "selectionEnd": 1})
-            driver.execute_cdp_cmd("Input.insertText", {"text": "a1"})
-            wait_for(lambda: page.value("txtPuntata(6)") == "1", "the committed text, filtered")
-            # Typed right after ELABORA is pressed, while it paints its rows on a slow phone, in one
-            # burst of real key events: Enter on ELABORA, Shift+Tab back to the stake, then digits.
-            # All of it is held while the handler runs, then handled in order.
+            # An input method's text, composed and committed, is filtered like typed text, also
+            # when it is committed before the program has loaded.
+            for held in (["stakora.wasm"], []):
+                page.first_visit(server, held=held)
+                page.el("txtPuntata(6)").click()
+                driver.execute_cdp_cmd("Input.imeSetComposition",
+                                       {"text": "x", "selectionStart": 1, "selectionEnd": 1})
+                driver.execute_cdp_cmd("Input.insertText", {"text": "x1"})
+                server.release()
+                wait_for(lambda: page.value("txtPuntata(6)") == "1",
+                         lambda: f"the committed text, filtered: {page.value('txtPuntata(6)')!r}")
+            driver.get(server.url)
+            page.started()
+            # Typed right after ELABORA is pressed, while it paints its rows on a slow phone, in
+            # one burst of real key events: Enter on ELABORA, Shift+Tab back to the stake, then
+            # digits. All of it is held while the handler runs, then handled in order. On the
+            # slowed CPU the handler waits for a paint after its first rows, and the page paints
+            # no frames (each wait then lasts its longest, 100 ms), so it is still running when
+            # the keys come; the queue tells which it held.
             page.js("for (let r = 1; r <= 14; ++r) document.getElementById(`txtPuntata(${r})`)"
                     ".value = '10'")
             page.el("txtPuntata(15)").click()
             page.keys(Keys.TAB)
             wait_for(lambda: page.focused() == "cmdElabora", "Tab to ELABORA")
-            # Whether the queue held each key as it came: some must come while ELABORA runs.
-            page.js("window.heldKeys = []; document.addEventListener('keydown', () => "
-                    "heldKeys.push(!stakoraInput.open()), true)")
+            page.js("window.heldKeys = []; addEventListener('keydown', () => "
+                    "heldKeys.push(!stakoraInput.open()), true); requestAnimationFrame = () => 0")
             driver.execute_cdp_cmd("Emulation.setCPUThrottlingRate", {"rate": 50})
             try:
                 ActionChains(driver).send_keys(Keys.ENTER).key_down(Keys.SHIFT).send_keys(Keys.TAB) \
@@ -155,12 +217,13 @@ def run(site, engine):
                      page.value("txtPuntata(15)") == "987",
                      "ELABORA, then every digit typed")
             check(page.focused() == "txtPuntata(15)", page.focused())
-            check(any(page.js("return heldKeys.slice(1)")), "every key came after ELABORA")
+            held = page.js("return heldKeys")
+            check(any(held[1:]), f"every key came after ELABORA: {held}")
             page.el("cmdClear").click()
             print("ok: digits typed while ELABORA runs all arrive, after it")
 
         page.el("txtPremio").click()
-        page.keys(Keys.CONTROL, "a")
+        page.keys(Keys.END, Keys.SHIFT, Keys.HOME)  # Ctrl+A selects nothing, as on the desktop
         page.keys(Keys.BACKSPACE)
         page.el("cmdElabora").click()
         wait_for(page.box_open, "the missing-prize box")
@@ -187,8 +250,20 @@ def run(site, engine):
         check(page.text("lblSpesa(1)") == "5,00", "the row before it stays shown")
         page.keys("2")
         check(page.value("txtPuntata(2)") == "2", "the next digit replaces the bad stake")
-        check_policy_kept(server, driver)
+        kept()
         print("ok: a bad number is reported and the page goes on")
+
+        # Brought back from another page: as it was left, caret and all, and typing goes on.
+        page.keys("6")
+        shown = lambda: [page.value("txtPuntata(1)"), page.value("txtPuntata(2)"),
+                         page.text("lblSpesa(1)"), page.focused(), page.selection("txtPuntata(2)")]
+        left = shown()
+        driver.get("about:blank")
+        driver.back()
+        wait_for(lambda: shown() == left, lambda: f"the page brought back: {shown()}, not {left}")
+        page.keys("7")
+        check(page.value("txtPuntata(2)") == "267", page.value("txtPuntata(2)"))
+        print("ok: Back brings the page back as it was left")
 
         set_viewport(driver, 360, 640)
         wait_for(lambda: page.js("return document.documentElement.scrollWidth <= "
@@ -202,7 +277,7 @@ def run(site, engine):
         page.tap("txtPuntata(4)")
         wait_for(lambda: page.focused() == "txtPuntata(4)", "a tap to focus the stake")
         check(page.selection("txtPuntata(4)") == [0, 1], "a tap selects the whole stake")
-        check_policy_kept(server, driver)
+        kept()
         set_viewport(driver, None, None)
         print("ok: at 360 CSS pixels wide the touch form fits, and its fields behave the same")
 
@@ -216,7 +291,7 @@ def run(site, engine):
         page.keys("5")
         page.el("cmdElabora").click()
         wait_for(lambda: page.text("lblVincita(1)") == "58,35", "ELABORA offline")
-        check_policy_kept(server, driver)
+        kept()
         print("ok: with the server stopped the page reloads and computes")
         print("ok: no Content-Security-Policy violation on any page of the run")
 

@@ -42,8 +42,8 @@ class Server:
         self.violations = []
         self.failed_at = None  # when it last answered 503
         self.forgotten = set()  # held, and never released
-        self.visits = 0
         self.released = threading.Event()
+        self.visits = 0
         server = self
 
         class Handler(http.server.SimpleHTTPRequestHandler):
@@ -75,8 +75,7 @@ class Server:
                 self.wfile.write(page)
 
             def translate_path(self, path):
-                # /visit2/stakora.js is stakora.js: each such folder is a site of its own to
-                # the browser, with no worker of an earlier visit in charge.
+                # /visit2/stakora.js is stakora.js: the same site at another path of the host.
                 return super().translate_path(re.sub(r"^/visit\d+/", "/", path))
 
             def end_headers(self):
@@ -98,11 +97,6 @@ class Server:
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
-
-    def fresh(self):
-        """The site's address at a path never visited before: its first visit again."""
-        self.visits += 1
-        return f"{self.url}visit{self.visits}/"
 
     def hold(self, *names):
         self.held = set(names)
@@ -294,6 +288,17 @@ class Page:
         return self.js("const e = document.getElementById(arguments[0]);"
                        "return [e.selectionStart, e.selectionEnd]", control_id)
 
+    def press(self, control_id):
+        """A mouse click in the middle of the control, whatever lies over it (a modal box)."""
+        element = self.el(control_id)
+        if hasattr(element, "tap"):  # Firefox's own client clicks that way
+            return element.click()
+        x, y = self.js("const r = arguments[0].getBoundingClientRect();"
+                       "return [r.left + r.width / 2, r.top + r.height / 2]", element)
+        mouse = ActionBuilder(self.d)
+        mouse.pointer_action.move_to_location(int(x), int(y)).click()
+        mouse.perform()
+
     def tap(self, control_id):
         """A finger's tap in the middle of the control."""
         element = self.el(control_id)
@@ -314,6 +319,17 @@ class Page:
             chain.perform()
         else:
             self.d.switch_to.active_element.send_keys(*keys)
+
+    def first_visit(self, server, held=(), failing=()):
+        """The site at a path of the host never visited before: a registration of its own, and
+        nothing stored for it by the worker of the site at / (which may still take its
+        requests, and hands each to the network). `held` files are held back, `failing` ones
+        fail. (Unregistering the site's worker instead makes WebKit empty the new worker's
+        cache; another loopback address as the origin loses WebKit's worker after a frame.)"""
+        server.visits += 1
+        server.hold(*held)
+        server.failing = set(failing)
+        self.d.get(f"{server.url}visit{server.visits}/")
 
     def box_open(self):
         return self.js("return document.getElementById('msgbox').open")

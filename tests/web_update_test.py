@@ -142,7 +142,7 @@ def run(site, stamp, template):
             # The same version installed again beside it (a copy of the site at another path of
             # the host), cut short, leaves alone the cache that the worker in charge serves from.
             server.down, server.folder, server.failing = False, site_b, {"stakora.wasm"}
-            driver.get(server.fresh())
+            driver.get(server.url + "visit1/")
             check(driver.execute_async_script(INSTALL) == "redundant", "a cut install installed")
             server.down = True
             check(visit(server, driver, page) == "BB", "the second build offline, after that")

@@ -49,6 +49,50 @@
     // Nothing carried, or nothing readable: the fields keep what the page has.
   }
 
+  // Back and forward: a page brought back shows what it showed when it was left, its focus and
+  // caret too (WebKit empties the fields once the page is shown again, Firefox selects a
+  // field's text); one loaded again instead (a page the browser does not keep) gets the same
+  // from the session.
+  const LEFT = "stakora-left";
+  let left = null;
+  addEventListener("pagehide", () => {
+    const active = document.activeElement;
+    left = {
+      fields: fields().map((f) => [f.id, f.value]),
+      cells: Array.from(document.querySelectorAll("#frmAmain .cell"), (c) => [c.id, c.textContent]),
+      focus: active && active.closest("#frmAmain") ? active.id : null,
+      caret: active && active.tagName === "INPUT"
+        ? [active.selectionStart, active.selectionEnd, active.selectionDirection] : null,
+    };
+    try {
+      sessionStorage.setItem(LEFT, JSON.stringify(left));
+    } catch (error) {
+      // No storage: a page the browser keeps is still brought back whole.
+    }
+  });
+  function bringBack(state) {
+    for (const [id, text] of [...state.fields, ...state.cells]) {
+      const control = document.getElementById(id);
+      if (control && control.tagName === "INPUT") control.value = text;
+      else if (control) control.textContent = text;
+    }
+    const focus = state.focus && document.getElementById(state.focus);
+    if (!focus) return;
+    focus.focus();
+    if (state.caret) focus.setSelectionRange(...state.caret);
+  }
+  addEventListener("pageshow", (e) => {
+    const state = left;
+    if (e.persisted && state) setTimeout(() => bringBack(state), 0);
+  });
+  try {
+    const navigation = performance.getEntriesByType("navigation")[0];
+    const saved = navigation && navigation.type === "back_forward" && sessionStorage.getItem(LEFT);
+    if (saved) bringBack(JSON.parse(saved));
+  } catch (error) {
+    // Nothing kept, or nothing readable: the page starts as new.
+  }
+
   // A bar outside the window: its text, and a button that reloads the page.
   function offer(id, text, button) {
     const bar = document.getElementById(id);
@@ -71,8 +115,8 @@
       else if (action.kind === "key" && (action.key === "Tab" || action.key === "Enter")) {
         const order = Array.from(document.querySelectorAll("#frmAmain input, #frmAmain button"));
         const at = order.indexOf(target);
-        order[(at + (action.back ? order.length - 1 : 1)) % order.length].focus();
-      } else if (target.tagName === "INPUT") {
+        order[(at + (action.shift ? order.length - 1 : 1)) % order.length].focus();
+      } else if (target.tagName === "INPUT" && !(action.kind === "key" && action.key.length > 1)) {
         const text = action.kind === "key" ? (action.key.length === 1 ? action.key : "")
                                            : action.data || "";
         target.setRangeText(text, target.selectionStart, target.selectionEnd, "end");
@@ -99,7 +143,9 @@
     });
     navigator.serviceWorker.register("sw.js").then((registration) => {
       const offerUpdate = () => {
-        if (!registration.waiting || !navigator.serviceWorker.controller) return;
+        // A version waiting to replace this registration's own active one: the page may be
+        // controlled by the worker of another registration (a site at an enclosing path).
+        if (!registration.waiting || !registration.active) return;
         offer("update", "È disponibile una nuova versione.", "Aggiorna").onclick = () => {
           updating = true;
           registration.waiting.postMessage("take over");

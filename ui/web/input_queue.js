@@ -6,6 +6,11 @@
 // order. Each then lands where it would have: a key goes to the control that has the focus by
 // then, so an Enter moves on from the field it was typed in and what follows it goes to the
 // next. An action that fails is reported and skipped; the queue goes on.
+//
+// Whether it holds or not, the window behaves as a desktop window does: a press on a part of it
+// that is no field or button (a cell, a heading, a frame) takes no focus, and the fields ignore
+// the Ctrl (or Cmd) editing shortcuts, as the desktop editions' fields do. While a message box
+// is open the box has the keyboard and the pointer: nothing reaches the window or is held.
 (function () {
   "use strict";
 
@@ -23,7 +28,11 @@
   // Edits that can be made again later exactly as the field would have made them; others
   // (undo, cut, drag and drop) are left to the field even while the queue holds.
   const replayable = /^(insertText|insertReplacementText|insertFromPaste|insertLineBreak|delete(Content|Word|SoftLine|HardLine)(Backward|Forward))$/;
-  const heldKeys = new Set(["Enter", "Tab", "Backspace", "Delete"]);
+  // The caret keys too: a held digit and a live arrow would otherwise overtake each other.
+  const heldKeys = new Set(["Enter", "Tab", "Backspace", "Delete", "ArrowLeft", "ArrowRight",
+                            "Home", "End"]);
+  const shortcuts = new Set(["a", "c", "v", "x", "y", "z"]);
+  const boxOpen = () => document.querySelector("dialog[open]") !== null;
 
   function hold(event, action) {
     event.preventDefault();
@@ -35,35 +44,63 @@
   // is still held): the page itself has nothing else to type into.
   const aimedAtWindow = (target) => controlOf(target) !== null || target === document.body;
   document.addEventListener("keydown", (e) => {
-    if (!holding() || !aimedAtWindow(e.target) || e.ctrlKey || e.altKey || e.metaKey) return;
+    const field = controlOf(e.target)?.tagName === "INPUT";
+    if (field && (e.ctrlKey || e.metaKey) && !e.altKey && shortcuts.has(e.key.toLowerCase())) {
+      e.preventDefault();
+      e.stopImmediatePropagation();
+      return;
+    }
+    if (boxOpen() || !holding() || !aimedAtWindow(e.target) || e.ctrlKey || e.altKey ||
+        e.metaKey) return;
     // Keys that type nothing (arrows, Shift) and the keys of input methods (composition,
     // phone keyboards: "Process", "Unidentified") come as edits, if at all.
     if (heldKeys.has(e.key) || Array.from(e.key).length === 1) {
-      hold(e, { kind: "key", key: e.key, back: e.shiftKey });
+      hold(e, { kind: "key", key: e.key, shift: e.shiftKey });
     }
   }, true);
   document.addEventListener("beforeinput", (e) => {
-    if (!holding() || !controlOf(e.target) || !replayable.test(e.inputType)) return;
+    if (boxOpen() || !holding() || !controlOf(e.target) || !replayable.test(e.inputType)) return;
     const data = e.data ?? (e.dataTransfer ? e.dataTransfer.getData("text/plain") : null);
     hold(e, { kind: "edit", type: e.inputType, data });
   }, true);
   // A press moves the focus only when its turn comes; a button's click is then its own action.
   document.addEventListener("mousedown", (e) => {
     const control = controlOf(e.target);
-    if (!holding() || !control) return;
+    if (!control && window_.contains(e.target)) e.preventDefault(); // no focus, no selection
+    if (boxOpen() || !holding() || !control) return;
     if (control.tagName === "INPUT") hold(e, { kind: "focus", id: control.id });
     else e.preventDefault(); // the focus stays; the click follows
   }, true);
   // A tap on a field (a tap on a button goes on to its click).
   document.addEventListener("touchstart", (e) => {
     const control = controlOf(e.target);
-    if (holding() && control && control.tagName === "INPUT") {
+    if (!boxOpen() && holding() && control && control.tagName === "INPUT") {
       hold(e, { kind: "focus", id: control.id });
     }
   }, { capture: true, passive: false });
+  // An input method's text cannot be cancelled as it is composed: once committed, the field
+  // gets back its text from before, and the characters are typed through the filter, at once
+  // or, while the queue holds, when their turn comes.
+  let composing = null;
+  document.addEventListener("compositionstart", (e) => {
+    const field = controlOf(e.target);
+    composing = field && { field, value: field.value, start: field.selectionStart,
+                           end: field.selectionEnd };
+  }, true);
+  document.addEventListener("compositionend", (e) => {
+    const before = composing;
+    composing = null;
+    if (!before || abandoned) return;
+    before.field.value = before.value;
+    before.field.setSelectionRange(before.start, before.end);
+    e.stopImmediatePropagation();
+    const typed = Array.from(e.data || "", (c) => ({ kind: "edit", type: "insertText", data: c }));
+    if (holding()) actions.push(...typed);
+    else typed.forEach(deliver);
+  }, true);
   document.addEventListener("click", (e) => {
     const control = controlOf(e.target);
-    if (control && control.tagName === "BUTTON" && holding()) {
+    if (control && control.tagName === "BUTTON" && holding() && !boxOpen()) {
       hold(e, { kind: "click", id: control.id });
     }
   }, true);

@@ -3,8 +3,8 @@
 // The player's input reaches it as it happens, or, while the program cannot take it, later, as
 // actions handed over by the input queue (input_queue.js). Either way a field behaves the same
 // in every engine: Enter is read from the key itself (WebKit sends no beforeinput for it), a
-// stake entered by a click keeps its text selected, and an input method's text is filtered once
-// it is committed.
+// stake entered by a click keeps its text selected, and the caret keys move the caret as the
+// field would.
 (function () {
   const ELABORA_CLICK = 0, CLEAR_CLICK = 1, PREMIO_KEY = 2, PUNTATA_FOCUS = 3, PUNTATA_KEY = 4;
   const ENTER = 13, BACKSPACE = 8;
@@ -74,6 +74,25 @@
     }
   }
 
+  // A caret key, as the field does it: Left and Right collapse a selection to its side or move
+  // by one, Home and End go to the ends; with Shift the selection's moving end goes there.
+  const caretKeys = { ArrowLeft: -1, ArrowRight: 1, Home: -Infinity, End: Infinity };
+  function moveCaret(field, step, extend) {
+    const start = field.selectionStart, end = field.selectionEnd, length = field.value.length;
+    // (No destructuring here: this toolchain's minifier loses the names it binds.)
+    const backward = field.selectionDirection === "backward";
+    const anchor = backward ? end : start, moving = backward ? start : end;
+    const to = (from) => Math.max(0, Math.min(length, from + step));
+    if (extend) {
+      const focus = to(moving);
+      field.setSelectionRange(Math.min(anchor, focus), Math.max(anchor, focus),
+                              focus < anchor ? "backward" : "forward");
+    } else {
+      const at = start !== end && Math.abs(step) === 1 ? (step < 0 ? start : end) : to(moving);
+      field.setSelectionRange(at, at);
+    }
+  }
+
   function moveFocus(back) {
     const order = focusOrder();
     const at = order.indexOf(document.activeElement);
@@ -90,11 +109,12 @@
   }
 
   // A key the queue held, to the control that has the focus now.
-  function key(name, back) {
+  function key(name, shift) {
     const target = document.activeElement;
-    if (name === "Tab") return moveFocus(back);
+    if (name === "Tab") return moveFocus(shift);
     if (target.tagName === "BUTTON" && (name === "Enter" || name === " ")) return click(target.id);
     if (target.tagName !== "INPUT") return;
+    if (name in caretKeys) return moveCaret(target, caretKeys[name], shift);
     const type = { Enter: "insertLineBreak", Backspace: "deleteContentBackward",
                    Delete: "deleteContentForward" }[name] || "insertText";
     edit(target, type, type === "insertText" ? name : null);
@@ -103,7 +123,7 @@
   // What the queue held, handed over in order, as the player's own.
   function deliver(action) {
     act(() => {
-      if (action.kind === "key") return key(action.key, action.back);
+      if (action.kind === "key") return key(action.key, action.shift);
       const target = action.kind === "edit" ? document.activeElement : byId(action.id);
       if (action.kind === "edit") {
         return target.tagName === "INPUT" ? edit(target, action.type, action.data) : undefined;
@@ -137,20 +157,6 @@
         e.preventDefault();
         enter(field);
       }
-    });
-    // An input method's text cannot be cancelled as it is composed: once committed, the field
-    // gets back its text from before and the committed characters are typed through the filter.
-    let before = null;
-    field.addEventListener("compositionstart", () => {
-      before = { value: field.value, start: field.selectionStart, end: field.selectionEnd };
-    });
-    field.addEventListener("compositionend", (e) => {
-      const saved = before;
-      before = null;
-      if (saved === null) return;
-      field.value = saved.value;
-      field.setSelectionRange(saved.start, saved.end);
-      for (const character of e.data || "") edit(field, "insertText", character);
     });
   }
 
@@ -191,6 +197,7 @@
     for (const id of ["cmdElabora", "cmdClear"]) {
       byId(id).addEventListener("click", () => click(id));
     }
+    ownKeyboardWhileOpen(byId("msgbox"));
     // Tab and Shift+Tab go round the window's controls, not out to the browser.
     document.addEventListener("keydown", (e) => {
       if (e.key !== "Tab" || !input.open()) return;
@@ -202,6 +209,22 @@
         e.preventDefault();
         order[next].focus();
       }
+    });
+  }
+
+  // A desktop's message box: while it is open its button keeps the focus, whatever is pressed in
+  // the box; Tab stays there; Enter, Space and Escape close it; nothing reaches the window.
+  function ownKeyboardWhileOpen(box) {
+    const button = box.querySelector("button");
+    document.addEventListener("keydown", (e) => {
+      if (!box.open) return;
+      e.preventDefault();
+      e.stopImmediatePropagation();
+      button.focus();
+      if (["Enter", " ", "Escape"].includes(e.key) && !e.repeat) box.close();
+    }, true);
+    box.addEventListener("mousedown", (e) => {
+      if (e.target !== button) e.preventDefault();
     });
   }
 

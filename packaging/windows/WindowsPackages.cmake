@@ -18,8 +18,8 @@ set(nsis_signing "")
 if(STAKORA_WINDOWS_CERT)
     set(signing COMMAND ${sign} ${STAKORA_WINDOWS_CERT} Stakora ${STAKORA_HOMEPAGE}
                         ${STAKORA_PUBLISHED_EXE})
-    set(nsis_signing "-DSIGN=${CMAKE_CURRENT_LIST_DIR}/sign_pe.sh" "-DSIGN_CERT=${STAKORA_WINDOWS_CERT}"
-                     "-DSIGN_URL=${STAKORA_HOMEPAGE}")
+    set(nsis_signing "-DSIGN=${CMAKE_CURRENT_LIST_DIR}/sign_pe.sh"
+                     "-DSIGN_CERT=${STAKORA_WINDOWS_CERT}" "-DSIGN_URL=${STAKORA_HOMEPAGE}")
 endif()
 add_custom_command(
     OUTPUT ${STAKORA_PUBLISHED_EXE}
@@ -35,7 +35,8 @@ configure_file(${STAKORA_LICENSE_FILE} ${portable}/LICENSE.txt NEWLINE_STYLE CRL
 if(MAKENSIS)
     add_custom_command(
         OUTPUT ${STAKORA_SETUP}
-        COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${epoch} ${MAKENSIS} -V2 -DEXE=${STAKORA_PUBLISHED_EXE} -DICON=${STAKORA_ICON}
+        COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${epoch}
+                ${MAKENSIS} -V2 -DEXE=${STAKORA_PUBLISHED_EXE} -DICON=${STAKORA_ICON}
                 -DLICENSE=${portable}/LICENSE.txt "-DCOPYRIGHT=${STAKORA_COPYRIGHT}"
                 ${nsis_signing} -DOUTFILE=${STAKORA_SETUP} ${script}
         DEPENDS ${STAKORA_PUBLISHED_EXE} ${script} ${STAKORA_ICON} ${portable}/LICENSE.txt

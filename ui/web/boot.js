@@ -117,8 +117,7 @@
         const at = order.indexOf(target);
         order[(at + (action.shift ? order.length - 1 : 1)) % order.length].focus();
       } else if (target.tagName === "INPUT" && !(action.kind === "key" && action.key.length > 1)) {
-        const text = action.kind === "key" ? (action.key.length === 1 ? action.key : "")
-                                           : action.data || "";
+        const text = action.kind === "key" ? action.key : action.data || "";
         target.setRangeText(text, target.selectionStart, target.selectionEnd, "end");
       }
     });

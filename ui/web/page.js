@@ -77,9 +77,9 @@
   // A caret key, as the field does it: Left and Right collapse a selection to its side or move
   // by one, Home and End go to the ends; with Shift the selection's moving end goes there.
   const caretKeys = { ArrowLeft: -1, ArrowRight: 1, Home: -Infinity, End: Infinity };
+  // (No destructuring here: this toolchain's minifier lost the names it bound.)
   function moveCaret(field, step, extend) {
     const start = field.selectionStart, end = field.selectionEnd, length = field.value.length;
-    // (No destructuring here: this toolchain's minifier loses the names it binds.)
     const backward = field.selectionDirection === "backward";
     const anchor = backward ? end : start, moving = backward ? start : end;
     const to = (from) => Math.max(0, Math.min(length, from + step));

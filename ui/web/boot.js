@@ -50,12 +50,14 @@
   }
 
   // Back and forward: a page brought back shows what it showed when it was left, its focus and
-  // caret too (WebKit empties the fields once the page is shown again, Firefox selects a
-  // field's text); one loaded again instead (a page the browser does not keep) gets the same
-  // from the session.
+  // caret too (Firefox selects a field's text on the way); one loaded again instead (a page the
+  // browser does not keep) gets the same from the session. WebKit empties a field that takes no
+  // autocompletion when it brings the page back, at a moment of its own: the fields take it
+  // while the page is away, and so keep their texts and carets.
   const LEFT = "stakora-left";
   let left = null;
   addEventListener("pagehide", () => {
+    for (const field of fields()) field.autocomplete = "on";
     const active = document.activeElement;
     left = {
       fields: fields().map((f) => [f.id, f.value]),
@@ -82,6 +84,7 @@
     if (state.caret) focus.setSelectionRange(...state.caret);
   }
   addEventListener("pageshow", (e) => {
+    for (const field of fields()) field.autocomplete = "off";
     const state = left;
     if (e.persisted && state) setTimeout(() => bringBack(state), 0);
   });

@@ -1,6 +1,7 @@
 """Firefox ESR driven over WebDriver BiDi, the protocol it speaks itself (Debian has no
 geckodriver): just what the page tests ask of a browser, under the names Selenium gives them,
 so one test drives Chromium, Firefox and WebKit alike."""
+import contextlib
 import itertools
 import json
 import re
@@ -24,39 +25,13 @@ class Element:
         aimed by the browser as it performs the click: the element's place is not read first."""
         node = self.driver.command(
             "script.callFunction", functionDeclaration="(s) => document.querySelector(s)",
-            arguments=[serialise(self.selector)], awaitPromise=False,
+            arguments=[{"type": "string", "value": self.selector}], awaitPromise=False,
             target={"context": self.driver.context})["result"]
         self.driver.perform([{"type": "pointer", "id": pointer,
                               "parameters": {"pointerType": pointer}, "actions": [
             {"type": "pointerMove", "x": 0, "y": 0,
              "origin": {"type": "element", "element": {"sharedId": node["sharedId"]}}},
             {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}]}])
-
-    def tap(self):
-        self.click("touch")
-
-    def get_attribute(self, name):
-        return self.driver.execute_script(
-            "return document.querySelector(arguments[0]).getAttribute(arguments[1])",
-            self.selector, name)
-
-    def send_keys(self, *keys):
-        self.driver.execute_script("document.querySelector(arguments[0]).focus()", self.selector)
-        self.driver.send_keys(*keys)
-
-
-class Focused(Element):
-    def send_keys(self, *keys):
-        self.driver.send_keys(*keys)
-
-
-class SwitchTo:
-    def __init__(self, driver):
-        self.driver = driver
-
-    @property
-    def active_element(self):
-        return Focused(self.driver, ":focus")
 
 
 class Firefox:
@@ -89,7 +64,6 @@ class Firefox:
         self.context = self.command("browsingContext.create", type="tab")["context"]
         self.command("browsingContext.close", context=first)
         self.command("browsingContext.activate", context=self.context)
-        self.switch_to = SwitchTo(self)
         self.timeout = TIMEOUT
 
     def command(self, method, **params):
@@ -114,18 +88,16 @@ class Firefox:
     def refresh(self):
         self.command("browsingContext.reload", context=self.context, wait="interactive")
 
-    @property
-    def title(self):
-        return self.execute_script("return document.title")
-
     def execute_script(self, script, *args):
+        """The script's result, with its arguments and result passed as JSON."""
         result = self.command(
-            "script.callFunction", functionDeclaration=f"async function() {{ {script} }}",
-            arguments=[serialise(a) for a in args], awaitPromise=True,
+            "script.callFunction", functionDeclaration="async (a) => JSON.stringify(await "
+            f"(async function() {{ {script} }}).apply(null, JSON.parse(a)) ?? null)",
+            arguments=[{"type": "string", "value": json.dumps(args)}], awaitPromise=True,
             target={"context": self.context}, resultOwnership="none")
         if result["type"] == "exception":
             raise AssertionError(result["exceptionDetails"]["text"])
-        return deserialise(result["result"])
+        return json.loads(result["result"]["value"])
 
     def find_element(self, _by, control_id):
         return Element(self, f"[id={json.dumps(control_id)}]")
@@ -163,35 +135,9 @@ class Firefox:
                      viewport={"width": width, "height": height} if width else None)
 
     def quit(self):
-        try:
+        with contextlib.suppress(Exception):  # already gone
             self.command("session.end")
-        except Exception:  # already gone
-            pass
         self.socket.close()
         self.process.terminate()
         self.process.wait(timeout=TIMEOUT)
 
-
-def serialise(value):
-    if value is None:
-        return {"type": "null"}
-    if isinstance(value, bool):
-        return {"type": "boolean", "value": value}
-    if isinstance(value, (int, float)):
-        return {"type": "number", "value": value}
-    if isinstance(value, str):
-        return {"type": "string", "value": value}
-    if isinstance(value, (list, tuple)):
-        return {"type": "array", "value": [serialise(v) for v in value]}
-    raise TypeError(f"cannot pass {value!r} to the page")
-
-
-def deserialise(result):
-    kind, value = result["type"], result.get("value")
-    if kind in ("array", "set"):
-        return [deserialise(v) for v in value]
-    if kind == "object":
-        return {k if isinstance(k, str) else deserialise(k): deserialise(v) for k, v in value}
-    if kind in ("undefined", "null"):
-        return None
-    return value

@@ -98,10 +98,6 @@ class Server:
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
 
-    def hold(self, *names):
-        self.held = set(names)
-        self.released.clear()
-
     def release(self):
         self.released.set()
 
@@ -120,11 +116,12 @@ POLICY = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src '
 MODIFIERS = (Keys.SHIFT, Keys.CONTROL, Keys.ALT)
 
 
-# A browser that shows only the page: no first-run pages, updates, sync or telemetry, in Italian.
+# A browser that shows only the page: no first-run pages, updates, sync, telemetry or offers to
+# translate, in Italian.
 CHROMIUM_FLAGS = ("--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
                   "--disable-background-networking", "--disable-component-update",
                   "--disable-sync", "--no-first-run", "--disable-quic", "--window-size=800,900",
-                  "--lang=it")
+                  "--lang=it", "--disable-features=Translate")
 FIREFOX_PREFS = {
     "browser.shell.checkDefaultBrowser": False, "browser.aboutwelcome.enabled": False,
     "browser.startup.upgradeDialog.enabled": False,
@@ -281,6 +278,10 @@ class Page:
     def text(self, control_id):
         return self.js("return document.getElementById(arguments[0]).textContent", control_id)
 
+    def attribute(self, control_id, name):
+        return self.js("return document.getElementById(arguments[0]).getAttribute(arguments[1])",
+                       control_id, name)
+
     def focused(self):
         return self.js("return document.activeElement?.id")
 
@@ -291,7 +292,7 @@ class Page:
     def press(self, control_id):
         """A mouse click in the middle of the control, whatever lies over it (a modal box)."""
         element = self.el(control_id)
-        if hasattr(element, "tap"):  # Firefox's own client clicks that way
+        if not isinstance(self.d, webdriver.Remote):  # Firefox's own client clicks that way
             return element.click()
         x, y = self.js("const r = arguments[0].getBoundingClientRect();"
                        "return [r.left + r.width / 2, r.top + r.height / 2]", element)
@@ -302,8 +303,8 @@ class Page:
     def tap(self, control_id):
         """A finger's tap in the middle of the control."""
         element = self.el(control_id)
-        if hasattr(element, "tap"):  # Firefox's own client
-            return element.tap()
+        if not isinstance(self.d, webdriver.Remote):  # Firefox's own client
+            return element.click("touch")
         finger = ActionBuilder(self.d, mouse=PointerInput(interaction.POINTER_TOUCH, "finger"))
         finger.pointer_action.move_to(element).pointer_down().pointer_up()
         finger.perform()
@@ -317,8 +318,8 @@ class Page:
             for key in reversed(held):
                 chain.key_up(key)
             chain.perform()
-        else:
-            self.d.switch_to.active_element.send_keys(*keys)
+        else:  # Firefox's own client
+            self.d.send_keys(*keys)
 
     def first_visit(self, server, held=(), failing=()):
         """The site at a path of the host never visited before: a registration of its own, and
@@ -327,12 +328,17 @@ class Page:
         fail. (Unregistering the site's worker instead makes WebKit empty the new worker's
         cache; another loopback address as the origin loses WebKit's worker after a frame.)"""
         server.visits += 1
-        server.hold(*held)
-        server.failing = set(failing)
+        server.held, server.failing = set(held), set(failing)
+        server.released.clear()
         self.d.get(f"{server.url}visit{server.visits}/")
 
     def box_open(self):
         return self.js("return document.getElementById('msgbox').open")
+
+    def load(self, url=None):
+        """The page at url (or the page reloaded), once its window has started."""
+        self.d.get(url) if url else self.d.refresh()
+        self.started()
 
     def started(self):
         # The markup focuses stake 1 while the page is still being read, before its scripts.

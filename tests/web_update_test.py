@@ -44,11 +44,10 @@ def visit(server, driver, page):
     """A new visit (the page before it closed); which build its loader and its module are of,
     "AA" or "BB", or a mixture."""
     driver.get("about:blank")
-    driver.get(server.url)
-    page.started()
+    page.load(server.url)
     loader = driver.execute_script("return window.stakoraEdition || 'A'")
-    page.js("document.getElementById('txtPremio').value = ''")
-    page.js("document.getElementById('cmdElabora').click()")
+    page.js("document.getElementById('txtPremio').value = '';"
+            "document.getElementById('cmdElabora').click()")
     wait_for(page.box_open, "the missing-prize box")
     module = "B" if "PREMIO" in page.text("msgbox-text") else "A"
     page.js("document.getElementById('msgbox').close()")
@@ -57,25 +56,16 @@ def visit(server, driver, page):
     return loader + module
 
 
-UPDATE = """
+# Looks for a new worker (or, with a true argument, registers the page's own) and waits for its
+# install to succeed or fail.
+INSTALL = """
 const done = arguments[arguments.length - 1];
-navigator.serviceWorker.getRegistration().then(async (registration) => {
-  await registration.update().catch(() => {});
+(arguments[0] ? navigator.serviceWorker.register("sw.js") :
+ navigator.serviceWorker.getRegistration().then((r) => r.update().then(() => r, () => r)))
+.then((registration) => {
   const worker = registration.installing || registration.waiting;
   if (!worker) return done("not installed");
   const settled = () => worker.state === "installed" || worker.state === "redundant";
-  if (settled()) return done(worker.state);
-  worker.addEventListener("statechange", () => settled() && done(worker.state));
-});
-"""
-
-
-# Registers the page's worker and waits for its install to succeed or fail.
-INSTALL = """
-const done = arguments[arguments.length - 1];
-navigator.serviceWorker.register("sw.js").then((registration) => {
-  const worker = registration.installing || registration.waiting || registration.active;
-  const settled = () => worker.state !== "installing";
   if (settled()) return done(worker.state);
   worker.addEventListener("statechange", () => settled() && done(worker.state));
 });
@@ -95,7 +85,7 @@ def run(site, stamp, template):
                      "the first build's worker")
             server.folder, server.failing = site_b, {"stakora.wasm"}
             check(visit(server, driver, page) == "AA", "the first build, as the second deploys")
-            state = driver.execute_async_script(UPDATE)
+            state = driver.execute_async_script(INSTALL, False)
             check(state != "installed", f"a second build without its module was {state}")
             check(len(page.js(caches)) == 1, page.js(caches))
             server.down = True
@@ -104,7 +94,7 @@ def run(site, stamp, template):
 
             server.down, server.failing = False, set()
             check(visit(server, driver, page) == "AA", "the first build while the second loads")
-            state = driver.execute_async_script(UPDATE)
+            state = driver.execute_async_script(INSTALL, False)
             check(state == "installed", f"the second build was {state}")
             # The open page offers it; taken, it runs the second build whole, fields kept.
             offer = wait_for(lambda: page.js(
@@ -112,8 +102,8 @@ def run(site, stamp, template):
                 "return bar.hidden ? null : [bar.getAttribute('role'), bar.textContent]"),
                 "the offer of the second build")
             check(offer == ["status", "È disponibile una nuova versione. Aggiorna"], offer)
-            page.js("document.getElementById('txtPuntata(3)').value = '42'")
-            page.js("document.getElementById('take-update').click()")
+            page.js("document.getElementById('txtPuntata(3)').value = '42';"
+                    "document.getElementById('take-update').click()")
             wait_for(lambda: page.js("return window.stakoraEdition === 'B' && "
                                      "document.getElementById('txtPuntata(3)').value === '42'"),
                      "the second build, with the fields' texts")
@@ -134,7 +124,7 @@ def run(site, stamp, template):
             check(version(site_c) != version(site_b), "a worker-only release kept its version")
             server.down, server.folder, server.failing = False, site_c, {"stakora.wasm"}
             check(visit(server, driver, page) == "BB", "the second build as the third deploys")
-            state = driver.execute_async_script(UPDATE)
+            state = driver.execute_async_script(INSTALL, False)
             check(state != "installed", f"a third build without its module was {state}")
             server.down = True
             check(visit(server, driver, page) == "BB", "the second build offline, after that")
@@ -143,7 +133,7 @@ def run(site, stamp, template):
             # the host), cut short, leaves alone the cache that the worker in charge serves from.
             server.down, server.folder, server.failing = False, site_b, {"stakora.wasm"}
             driver.get(server.url + "visit1/")
-            check(driver.execute_async_script(INSTALL) == "redundant", "a cut install installed")
+            check(driver.execute_async_script(INSTALL, True) == "redundant", "a cut install installed")
             server.down = True
             check(visit(server, driver, page) == "BB", "the second build offline, after that")
             print("ok: the same version cut short at another path leaves the one in charge whole")

@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <concepts>
 #include <limits>
 #include <optional>
 #include <string>
@@ -15,14 +16,18 @@ using DecimalText::formatAmount;
 using DecimalText::toSingle;
 using Kind = NumberError::Kind;
 
-// The kind of NumberError that converting `text` raises, or nothing if it converts.
-std::optional<Kind> failureOf(const std::string& text) {
+// The kind of NumberError that `step` raises, or nothing if it succeeds.
+template <std::invocable Step>
+std::optional<Kind> failureOf(Step step) {
     try {
-        (void)toSingle(text);
+        (void)step();
     } catch (const NumberError& e) {
         return e.kind();
     }
     return std::nullopt;
+}
+std::optional<Kind> failureOf(const std::string& text) {
+    return failureOf([&] { return toSingle(text); });
 }
 
 TEST(ToSingle, ReadsTheTextsTheKeyboardCanType) {
@@ -77,45 +82,21 @@ TEST(ToSingle, AcceptsItalianGroupingAndSurroundingBlanks) {
 }
 
 TEST(ToSingle, RejectsEverythingElseAPasteCanBring) {
-    for (const char* text : {"1.5",
-                             "1.23",
-                             "12.3456",
-                             "1..234",
-                             ".5",
-                             "1.234.56",
-                             "1234.567",
-                             "1,234.5",
-                             " ",
-                             "-5",
-                             "+5",
-                             "1e5",
-                             "1E5",
-                             "abc",
-                             "10€",
-                             "1 000",
-                             "0x10",
-                             "inf",
-                             "nan",
-                             "5,-1",
-                             "\xc2\xa0"
-                             "5"}) {
+    for (const char* text :
+         {"1.5",     "1.23",  "12.3456", "1..234", ".5",  "1.234.56", "1234.567",
+          "1,234.5", " ",     "-5",      "+5",     "1e5", "1E5",      "abc",
+          "10€",     "1 000", "0x10",    "inf",    "nan", "5,-1",     "\u00a05"}) {
         EXPECT_EQ(failureOf(text), Kind::TypeMismatch) << '"' << text << '"';
     }
 }
 
 TEST(CheckedSteps, OverflowRaisesAndOrdinarySumsDoNot) {
-    EXPECT_THROW(DecimalText::multiply(3.0e38F, 10.0F), NumberError);
-    EXPECT_THROW(DecimalText::add(FLT_MAX, FLT_MAX), NumberError);
-    EXPECT_THROW(DecimalText::subtract(-FLT_MAX, FLT_MAX), NumberError);
+    EXPECT_EQ(failureOf([] { return DecimalText::multiply(3.0e38F, 10.0F); }), Kind::Overflow);
+    EXPECT_EQ(failureOf([] { return DecimalText::add(FLT_MAX, FLT_MAX); }), Kind::Overflow);
+    EXPECT_EQ(failureOf([] { return DecimalText::subtract(-FLT_MAX, FLT_MAX); }), Kind::Overflow);
     EXPECT_EQ(DecimalText::add(1.7e38F, 1.7e38F), 3.4e38F);
     EXPECT_EQ(DecimalText::multiply(11.67F, 3.0F), 35.01000213623047F);
     EXPECT_EQ(DecimalText::subtract(0.0F, 1.0F), -1.0F);
-    try {
-        (void)DecimalText::multiply(FLT_MAX, 2.0F);
-        FAIL() << "no overflow";
-    } catch (const NumberError& e) {
-        EXPECT_EQ(e.kind(), Kind::Overflow);
-    }
 }
 
 TEST(FormatAmount, WritesTwoDecimalsWithTheComma) {

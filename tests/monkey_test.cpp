@@ -199,11 +199,15 @@ class Monkey {
         ASSERT_EQ(captions(), expected) << "after ELABORA number " << elaboras_;
     }
 
+    // Every stake and cell emptied; the prize kept.
     void clear() {
+        const std::string prize = port_.text(txtPremio());
         QTest::mouseClick(port_.widget(cmdClear()), Qt::LeftButton);
-        for (const QString& caption : captions()) {
-            ASSERT_TRUE(caption.isEmpty());
+        for (int row = 1; row <= ROW_COUNT; ++row) {
+            ASSERT_EQ(port_.text(txtPuntata(row)), "") << "stake " << row;
         }
+        ASSERT_EQ(captions(), decltype(captions()){});
+        ASSERT_EQ(port_.text(txtPremio()), prize);
     }
 
     void afterBoxes() {

@@ -20,8 +20,7 @@ namespace stakora::qt::testing {
 class MessageBoxCatcher {
   public:
     struct Box {
-        std::string text;
-        std::string title;
+        std::string text, title;
         QMessageBox::Icon icon;
         int buttons;
     };

@@ -85,47 +85,38 @@ std::pair<NumberError, std::vector<RowResult>> failingRun(const StakeSchedule& s
     return {NumberError(NumberError::Kind::TypeMismatch), rows};
 }
 
-TEST(ScheduleCalculator, StopsAtTheFailingRowAfterDeliveringTheOnesBefore) {
-    const auto [error, rows] = failingRun(scheduleOf("11,67", {"1", "1", "1", "1", ",", "1"}));
-    EXPECT_EQ(error.kind(), NumberError::Kind::TypeMismatch);
-    EXPECT_EQ(error.field(), Field::Stake);
-    EXPECT_EQ(error.row(), 5);
-    ASSERT_EQ(rows.size(), 4U);
-    EXPECT_EQ(rows.back().row, 4);
-}
-
-TEST(ScheduleCalculator, LocatesOverflowInEachStep) {
+// A failing run stops at the failing step, after delivering the rows before it; each fault is
+// located in its row (or in the prize, with nothing delivered).
+TEST(ScheduleCalculator, StopsAtTheFailingStepAndSaysWhere) {
+    using Kind = NumberError::Kind;
     const std::string huge = "300.000.000.000.000.000.000.000.000.000.000.000.000";  // 3e38
-    {  // the stake itself
-        const auto [error, rows] = failingRun(scheduleOf("1", {"2", std::string(45, '9')}));
-        EXPECT_EQ(error.kind(), NumberError::Kind::Overflow);
-        EXPECT_EQ(error.row(), 2);
-        EXPECT_EQ(rows.size(), 1U);
+    const struct {
+        const char* what;
+        StakeSchedule schedule;
+        Kind kind;
+        Field field;
+        int row;
+        std::size_t delivered;
+    } cases[] = {
+        {"a stake", scheduleOf("11,67", {"1", "1", "1", "1", ",", "1"}), Kind::TypeMismatch,
+         Field::Stake, 5, 4},
+        {"a stake too large", scheduleOf("1", {"2", std::string(45, '9')}), Kind::Overflow,
+         Field::Stake, 2, 1},
+        {"the running spend", scheduleOf("0", {huge, "", huge}), Kind::Overflow, Field::Stake, 3,
+         1},
+        {"the win", scheduleOf("10", {"1", huge}), Kind::Overflow, Field::Stake, 2, 1},
+        {"the prize", scheduleOf("1.5", {"1"}), Kind::TypeMismatch, Field::Prize, 0, 0},
+        {"a blank prize, not a missing one", scheduleOf("  ", {"1"}), Kind::TypeMismatch,
+         Field::Prize, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto [error, rows] = failingRun(c.schedule);
+        EXPECT_EQ(error.kind(), c.kind);
+        EXPECT_EQ(error.field(), c.field);
+        EXPECT_EQ(error.row(), c.row);
+        EXPECT_EQ(rows.size(), c.delivered);
     }
-    {  // the running spend
-        const auto [error, rows] = failingRun(scheduleOf("0", {huge, "", huge}));
-        EXPECT_EQ(error.kind(), NumberError::Kind::Overflow);
-        EXPECT_EQ(error.row(), 3);
-        EXPECT_EQ(rows.size(), 1U);
-    }
-    {  // the win
-        const auto [error, rows] = failingRun(scheduleOf("10", {"1", huge}));
-        EXPECT_EQ(error.kind(), NumberError::Kind::Overflow);
-        EXPECT_EQ(error.row(), 2);
-        EXPECT_EQ(rows.size(), 1U);
-    }
-    {  // the prize: nothing delivered
-        const auto [error, rows] = failingRun(scheduleOf("1.5", {"1"}));
-        EXPECT_EQ(error.kind(), NumberError::Kind::TypeMismatch);
-        EXPECT_EQ(error.field(), Field::Prize);
-        EXPECT_TRUE(rows.empty());
-    }
-}
-
-TEST(ScheduleCalculator, BlankPrizeIsNotMissingButFailsToConvert) {
-    const auto [error, rows] = failingRun(scheduleOf("  ", {"1"}));
-    EXPECT_EQ(error.field(), Field::Prize);
-    EXPECT_TRUE(rows.empty());
 }
 
 }  // namespace

@@ -1,15 +1,7 @@
 #!/usr/bin/python3
-"""The real program as a user drives it under Xvfb, with or without a window manager: the Linux
-program, or the Windows one under Wine.
-
-Real X key presses and clicks (xdotool) drive the window; what the window shows is read back from
-its pixels: a result cell changes when ELABORA writes into it and looks blank again after
-Cancella. Checked, keyboard only: Tab to ELABORA and Enter computes; Enter on the missing-prize
-box closes it and the next typed digit lands in the prize; the keypad's Enter on Cancella empties
-the column. Then a click in a stake field and on ELABORA computes, and closing the window as a
-window manager does ends the program with status 0 (in the sanitizer build, with no leak). The
-Linux program on a bare X server opens at its designed size, and with no display at all it says
-so and exits.
+"""The real program under Xvfb, with or without a window manager: the Linux program, or the
+Windows one under Wine. Real X key presses and clicks (xdotool) drive it; what it shows is read
+back from a result cell's pixels. Closed as a window manager closes it, it exits with status 0.
 
     tests/keyboard_window_test.py PATH_TO_STAKORA [--window-manager] [--wine]
 """
@@ -43,15 +35,12 @@ class Session:
         self.env.pop("QT_QPA_PLATFORM", None)
         self.x = display.Display(display_name)
 
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.env, check=True, text=True,
+    def xdotool(self, *args, check=True):
+        return subprocess.run(["xdotool", *args], env=self.env, check=check, text=True,
                               stdout=subprocess.PIPE).stdout.split()
 
     def find(self, name):
-        try:
-            found = self.xdotool("search", "--onlyvisible", "--name", f"^{name}$")
-        except subprocess.CalledProcessError:  # nothing found
-            return None
+        found = self.xdotool("search", "--onlyvisible", "--name", f"^{name}$", check=False)
         return int(found[0]) if found else None
 
     def keys(self, *keys):

@@ -33,6 +33,7 @@ class Desktop:
     def __init__(self, root):
         self.root = root
         self.speech = os.path.join(root, "speech.txt")
+        open(self.speech, "w").close()  # nothing said yet
         home = os.path.join(root, "home")
         runtime = os.path.join(root, "run")
         os.makedirs(home)
@@ -49,10 +50,6 @@ class Desktop:
         return subprocess.Popen(command, env=dict(self.env, **extra), stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def run(self, *command):
-        subprocess.run(command, env=self.env, check=True, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-
     def boot(self):
         bus = subprocess.run(["dbus-launch", "--sh-syntax"], env=self.env, check=True,
                              capture_output=True, text=True).stdout
@@ -60,8 +57,8 @@ class Desktop:
             r"DBUS_SESSION_BUS_ADDRESS='([^']*)'", bus).group(1)
         start_window_manager(self.env, self.root)
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
-        self.run("gsettings", "set", "org.gnome.desktop.interface", "toolkit-accessibility",
-                 "true")
+        subprocess.run(["gsettings", "set", "org.gnome.desktop.interface", "toolkit-accessibility",
+                        "true"], env=self.env, check=True)
         speechd = os.path.join(self.root, "speechd")
         os.makedirs(os.path.join(speechd, "modules"))
         with open(os.path.join(speechd, "speechd.conf"), "w") as f:
@@ -78,11 +75,8 @@ class Desktop:
 
     def said(self):
         """Everything Orca has said, in order, as the speech synthesiser got it."""
-        try:
-            with open(self.speech, errors="replace") as f:
-                return [line for line in f.read().split("\n") if line.strip()]
-        except FileNotFoundError:
-            return []
+        with open(self.speech, errors="replace") as f:
+            return [line for line in f.read().split("\n") if line.strip()]
 
     def wait_said(self, text, timeout=REPLY, after=0):
         """Waits until Orca says something holding text, after its first `after` utterances;

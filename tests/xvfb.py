@@ -68,24 +68,18 @@ def own_processes():
 
 def start_xvfb():
     """A new X server on a free display; returns the display's name."""
-    ready, write_end = os.pipe()
     # -r: no key autorepeat, so a press held up by load never types twice. -noreset: the server
-    # would otherwise reset when its last client leaves.
-    subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1400x24",
-                      "-nolisten", "tcp", "-noreset", "-r"], pass_fds=(write_end,),
-                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    # Read the whole line: Xvfb writes the newline separately, and dies if nobody reads it.
-    number = b""
-    while not number.endswith(b"\n"):
-        if not select.select([ready], [], [], TIMEOUT)[0]:
-            raise AssertionError("Xvfb did not start")
-        chunk = os.read(ready, 32)
-        if not chunk:
-            raise AssertionError("Xvfb failed to start")
-        number += chunk
-    os.close(ready)
-    return ":" + number.decode().strip()
+    # would otherwise reset when its last client leaves. The pipe stays open: Xvfb dies if its
+    # display number cannot be written.
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1600x1400x24",
+                             "-nolisten", "tcp", "-noreset", "-r"],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    if not select.select([xvfb.stdout], [], [], TIMEOUT)[0]:
+        raise AssertionError("Xvfb did not start")
+    number = xvfb.stdout.readline().strip()
+    if not number:
+        raise AssertionError("Xvfb failed to start")
+    return ":" + number.decode()
 
 
 def start_window_manager(env, folder):

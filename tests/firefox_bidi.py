@@ -64,7 +64,6 @@ class Firefox:
         self.context = self.command("browsingContext.create", type="tab")["context"]
         self.command("browsingContext.close", context=first)
         self.command("browsingContext.activate", context=self.context)
-        self.timeout = TIMEOUT
 
     def command(self, method, **params):
         number = next(self.ids)

@@ -128,6 +128,7 @@ TEST_F(MainWindowTest, BadStakeStopsAtItsRowSaysWhereAndSelectsIt) {
     ASSERT_EQ(port().messages().size(), 1U);
     EXPECT_NE(port().messages()[0].prompt.find("riga 5"), std::string::npos);
     EXPECT_NE(port().messages()[0].prompt.find("non è un numero"), std::string::npos);
+    EXPECT_EQ(port().messages()[0].title, "Stakora");
     EXPECT_EQ(model().focus(), txtPuntata(5));
     EXPECT_EQ(model().textBox(txtPuntata(5)).selStart, 0);
     EXPECT_EQ(model().textBox(txtPuntata(5)).selLength, 4);

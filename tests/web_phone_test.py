@@ -11,7 +11,7 @@ import json
 import sys
 
 from conditions import wait_for
-from web_session import check, session
+from web_session import check, session, set_viewport
 
 
 # What a control's text measures as the user sees it: its font size, times any scaling.
@@ -38,15 +38,6 @@ return {
 # The designed colours that stay as designed, below 4.5:1: black on the prize's teal, white on
 # the profit cells' blue. Any other contrast failure fails the audit.
 DESIGNED = ("#txtPremio", "#lblUtile\\(")
-
-
-def phone(driver, width, height):
-    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
-        "width": width, "height": height, "deviceScaleFactor": 3, "mobile": True,
-        "screenOrientation": {"type": "portraitPrimary" if height > width else
-                              "landscapePrimary", "angle": 0 if height > width else 90}})
-    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
-                           {"enabled": True, "maxTouchPoints": 5})
 
 
 def check_touch_form(sizes, portrait):
@@ -124,7 +115,7 @@ def run(site, geometry_file, axe_file):
         contrast_audits(driver, page, server.url, axe)
         print("ok: with more contrast and in forced colours, axe-core finds nothing in it")
 
-        phone(driver, 360, 740)
+        set_viewport(driver, 360, 740)
         page.load(server.url)
         check_touch_form(page.js(SIZES), portrait=True)
         print("ok: at 360 x 740 the rows, the prize and both buttons fit, finger-sized, "
@@ -142,7 +133,7 @@ def run(site, geometry_file, axe_file):
         contrast_audits(driver, page, server.url, axe)
         print("ok: with more contrast and in forced colours, axe-core finds nothing in it")
 
-        phone(driver, 740, 360)
+        set_viewport(driver, 740, 360)
         page.load(server.url)
         check_touch_form(page.js(SIZES), portrait=False)
         print("ok: in landscape the page scrolls down and the text keeps its size")

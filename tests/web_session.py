@@ -255,9 +255,15 @@ def set_viewport(driver, width, height):
         driver.watch()
     elif isinstance(driver, webdriver.Chrome) and width is None:
         driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
-    elif isinstance(driver, webdriver.Chrome):
+        driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
+    elif isinstance(driver, webdriver.Chrome):  # a phone: touch, pixel ratio 3, either way up
+        upright = height > width
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
-            "width": width, "height": height, "deviceScaleFactor": 2, "mobile": True})
+            "width": width, "height": height, "deviceScaleFactor": 3, "mobile": True,
+            "screenOrientation": {"type": "portraitPrimary" if upright else "landscapePrimary",
+                                  "angle": 0 if upright else 90}})
+        driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
+                               {"enabled": True, "maxTouchPoints": 5})
     else:
         driver.set_viewport(width, height)
 

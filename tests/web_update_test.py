@@ -133,7 +133,7 @@ def run(site, stamp, template):
             # the host), cut short, leaves alone the cache that the worker in charge serves from.
             server.down, server.folder, server.failing = False, site_b, {"stakora.wasm"}
             driver.get(server.url + "visit1/")
-            check(driver.execute_async_script(INSTALL, True) == "redundant", "a cut install installed")
+            check(driver.execute_async_script(INSTALL, True) == "redundant", "cut, yet installed")
             server.down = True
             check(visit(server, driver, page) == "BB", "the second build offline, after that")
             print("ok: the same version cut short at another path leaves the one in charge whole")

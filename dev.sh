@@ -31,7 +31,8 @@ fi
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-open-sans)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool python3-xlib openbox
     hyperfine time desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file lintian
-    devscripts cmark orca speech-dispatcher at-spi2-core dbus-x11 libglib2.0-bin)
+    devscripts cmark orca speech-dispatcher at-spi2-core dbus-x11 libglib2.0-bin sway wtype
+    qt6-wayland python3-pyatspi)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest nsis cmake python3
     ninja-build osslsigncode openssl ca-certificates)

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -279,6 +280,38 @@ TEST(OutlinePaintingTest, PaintsWhatQtsPensPaint) {
                       paint(canvas, ratio,
                             [&](QPainter& p) { qDrawShadeRect(&p, rect, palette, true, 1, 0); }));
         }
+    }
+}
+
+// A launcher icon is its rounded square on whatever lies behind it (a dock, the Start menu, an
+// install dialog), at every size and in every frame of the ICO; the icons that a phone crops
+// to its own shape are opaque to the edges.
+TEST(ArtworkTest, LauncherIconsHaveTransparentCornersPhoneIconsNone) {
+    for (const auto& [name, transparent] :
+         std::initializer_list<std::pair<const char*, bool>>{{"stakora.png", true},
+                                                             {"stakora-16.png", true},
+                                                             {"stakora-32.png", true},
+                                                             {"stakora-192.png", true},
+                                                             {"stakora-256.png", true},
+                                                             {"stakora-512.png", true},
+                                                             {"stakora.ico", true},
+                                                             {"stakora-180.png", false},
+                                                             {"stakora-maskable-512.png", false}}) {
+        QImageReader reader(QStringLiteral(STAKORA_RESOURCES "/") + QString::fromLatin1(name));
+        int frames = 0;
+        do {
+            const QImage image = reader.read();
+            ASSERT_FALSE(image.isNull()) << name << ": " << reader.errorString().toStdString();
+            ++frames;
+            for (const QPoint corner : {QPoint(0, 0), QPoint(image.width() - 1, 0),
+                                        QPoint(0, image.height() - 1),
+                                        QPoint(image.width() - 1, image.height() - 1)}) {
+                EXPECT_EQ(image.pixelColor(corner).alpha(), transparent ? 0 : 255)
+                    << name << " frame " << frames << " at " << corner.x() << "," << corner.y();
+            }
+            EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2).alpha(), 255) << name;
+        } while (reader.jumpToNextImage());
+        EXPECT_EQ(frames, std::string_view(name).ends_with(".ico") ? 4 : 1) << name;
     }
 }
 

@@ -36,8 +36,9 @@ done | xargs -0 cp --parents -t "$copy"
 
 # Each artefact as the test command's build folder names it, and where the second build put it.
 declare -A folder=([build]=$out/linux [build-windows]=$out/windows [build-web]=$out/web)
-artefacts=(build/app/stakora build/stakora_1.00_amd64.deb build-windows/app/stakora.exe
-    build-windows/stakora-1.00-setup.exe build-windows/stakora-1.00-win64.zip)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
+artefacts=(build/app/stakora "build/stakora_${version}_amd64.deb" build-windows/app/stakora.exe
+    "build-windows/stakora-$version-setup.exe" "build-windows/stakora-$version-win64.zip")
 mapfile -t site < <(cd build-web/site && find . -type f | sort)
 [ ${#site[@]} -gt 5 ] || { echo "FAIL: no site in build-web/site"; exit 1; }
 artefacts+=("${site[@]/#./build-web/site}")
@@ -58,8 +59,8 @@ done
 # What the artefacts hold, unpacked where they are archives, searched for either tree's path.
 unpacked=$again/unpacked
 mkdir -p "$unpacked"
-dpkg-deb -x build/stakora_1.00_amd64.deb "$unpacked/deb"
-python3 -m zipfile -e build-windows/stakora-1.00-win64.zip "$unpacked/zip"
+dpkg-deb -x "build/stakora_${version}_amd64.deb" "$unpacked/deb"
+python3 -m zipfile -e "build-windows/stakora-$version-win64.zip" "$unpacked/zip"
 leaks=$(grep -rlaF -e "$source" -e "$again" \
     build/app/stakora build-windows/app/stakora.exe build-web/site "$unpacked" || true)
 if [ -n "$leaks" ]; then

@@ -27,13 +27,23 @@ find "$WINEPREFIX/drive_c/users" -path '*/Desktop/Stakora.lnk' | grep -q . &&
 echo "ok: installed without elevation in ${folder#"$WINEPREFIX"/}, with a Start menu shortcut"
 
 values=$("$WINE" reg query "$key" | tr -d '\r')
-for expected in 'DisplayName.*REG_SZ.*Stakora$' 'DisplayVersion.*REG_SZ.*1\.00$' 'Publisher.*REG_SZ' \
+version=$(basename "$setup" | sed -E 's/^stakora-(.*)-setup\.exe$/\1/')
+for expected in 'DisplayName.*REG_SZ.*Stakora$' "DisplayVersion.*REG_SZ.*${version//./\\.}$" \
+    'Publisher.*REG_SZ' 'URLInfoAbout.*REG_SZ.*https://' 'HelpLink.*REG_SZ.*https://' \
     'DisplayIcon.*REG_SZ.*stakora\.exe,0$' 'InstallLocation.*REG_SZ.*Programs\\Stakora$' \
     'UninstallString.*REG_SZ.*uninstall\.exe"$' 'QuietUninstallString.*REG_SZ.*uninstall\.exe" /S$' \
     'NoModify.*REG_DWORD.*0x1$' 'NoRepair.*REG_DWORD.*0x1$' 'EstimatedSize.*REG_DWORD.*0x[0-9a-f]*[1-9a-f]'; do
     grep -Eq "$expected" <<<"$values" || fail "Uninstall key lacks $expected:"$'\n'"$values"
 done
-echo "ok: the Apps & features entry has every value"
+# One publisher: the entry's, and the installed program's own version resource.
+publisher=$(sed -n -E 's/^ *Publisher +REG_SZ +(.*)$/\1/p' <<<"$values")
+python3 - "$folder/stakora.exe" "$publisher" <<'PY' || fail "the program's publisher is not $publisher"
+import sys
+exe, publisher = open(sys.argv[1], "rb").read(), sys.argv[2]
+at = exe.find("CompanyName\0".encode("utf-16-le"))
+assert at > 0 and (publisher + "\0").encode("utf-16-le") in exe[at:at + 32 + 2 * len(publisher)]
+PY
+echo "ok: the Apps & features entry has every value, its links and the program's publisher"
 
 "$WINE" "$folder/stakora.exe" &
 timeout 120 xdotool search --sync --onlyvisible --name '^  STAKORA DI GIOCO$' >/dev/null ||

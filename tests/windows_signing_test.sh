@@ -21,15 +21,16 @@ openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/c
     -DSTAKORA_BUILD_TESTS=OFF && cmake --build "$work/signed" --target windows_packages; } \
     >"$work/build.txt" 2>&1 || fail "the signed build: $(tail -n 20 "$work/build.txt")"
 
-exe=$work/signed/stakora-1.00-win64.exe setup=$work/signed/stakora-1.00-setup.exe
-python3 -m zipfile -e "$work/signed/stakora-1.00-win64.zip" "$work/zip"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/signed/CMakeCache.txt")
+exe=$work/signed/stakora-$version-win64.exe setup=$work/signed/stakora-$version-setup.exe
+python3 -m zipfile -e "$work/signed/stakora-$version-win64.zip" "$work/zip"
 for file in "$exe" "$work/zip/stakora.exe" "$setup"; do
     verify "$file" || fail "$(basename "$file") does not verify: $(cat "$work/verify.txt")"
     grep -q 'Stakora test signer' "$work/verify.txt" || fail "$(basename "$file"): not our signer"
 done
 osslsigncode remove-signature -in "$exe" -out "$work/stripped.exe" >/dev/null
 cmp "$work/stripped.exe" "$unsigned/app/stakora.exe" || fail "the signed exe is not the build"
-for file in "$unsigned"/stakora-1.00-{win64,setup}.exe; do
+for file in "$unsigned/stakora-$version-"{win64,setup}.exe; do
     ! verify "$file" || fail "$(basename "$file") is signed without a certificate"
 done
 echo "ok: exe, zip and installer signed and verified; the exe is the unsigned build plus a signature"

@@ -9,7 +9,6 @@ set(script ${CMAKE_CURRENT_LIST_DIR}/stakora.nsi)
 # build time, never in the cache). The installer and the uninstaller it writes are signed too.
 set(STAKORA_WINDOWS_CERT "" CACHE FILEPATH
     "PKCS#12 certificate that signs the Windows program and installer; empty: unsigned")
-set(STAKORA_HOMEPAGE "https://stakora.org" CACHE STRING "The program's address, in its signature")
 set(STAKORA_PUBLISHED_EXE ${PROJECT_BINARY_DIR}/stakora-${PROJECT_VERSION}-win64.exe)
 string(TIMESTAMP epoch "%s" UTC)  # honours SOURCE_DATE_EPOCH: the files' and signatures' time
 set(sign ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${epoch} ${CMAKE_CURRENT_LIST_DIR}/sign_pe.sh)
@@ -30,7 +29,7 @@ add_custom_command(
     VERBATIM)
 # The reader's note and the licence with Windows line ends, for every Notepad.
 set(portable ${PROJECT_BINARY_DIR}/portable)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/LEGGIMI.txt ${portable}/LEGGIMI.txt NEWLINE_STYLE CRLF)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/LEGGIMI.txt ${portable}/LEGGIMI.txt @ONLY NEWLINE_STYLE CRLF)
 configure_file(${STAKORA_LICENSE_FILE} ${portable}/LICENSE.txt NEWLINE_STYLE CRLF)
 if(MAKENSIS)
     add_custom_command(
@@ -38,6 +37,9 @@ if(MAKENSIS)
         COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${epoch}
                 ${MAKENSIS} -V2 -DEXE=${STAKORA_PUBLISHED_EXE} -DICON=${STAKORA_ICON}
                 -DLICENSE=${portable}/LICENSE.txt "-DCOPYRIGHT=${STAKORA_COPYRIGHT}"
+                -DVERSION=${PROJECT_VERSION} -DVERSION_QUAD=${STAKORA_VERSION_QUAD}
+                "-DPUBLISHER=${STAKORA_PUBLISHER}" -DHOMEPAGE=${STAKORA_HOMEPAGE}
+                -DHELP=${STAKORA_HELP_URL}
                 ${nsis_signing} -DOUTFILE=${STAKORA_SETUP} ${script}
         DEPENDS ${STAKORA_PUBLISHED_EXE} ${script} ${STAKORA_ICON} ${portable}/LICENSE.txt
         COMMENT "Installer ${STAKORA_SETUP}"

@@ -1,7 +1,9 @@
 ; The Windows installer: per user, no elevation, in Italian. Built by CMake (target
 ; windows_packages) with makensis from Debian:
 ;   makensis -DEXE=stakora.exe -DICON=stakora.ico -DLICENSE=LICENSE.txt "-DCOPYRIGHT=..."
-;            -DOUTFILE=stakora-1.00-setup.exe stakora.nsi
+;            -DVERSION=X.YY -DVERSION_QUAD=X.Y.0.0 "-DPUBLISHER=..." -DHOMEPAGE=URL -DHELP=URL
+;            -DOUTFILE=stakora-X.YY-setup.exe stakora.nsi
+; (the version, the publisher and the addresses are the project's, from CMakeLists.txt)
 ; With -DSIGN=sign_pe.sh -DSIGN_CERT=CERT.p12 -DSIGN_URL=ADDRESS the uninstaller is signed before
 ; it is packed, and the installer once it is written; a signing that fails fails the build.
 Unicode true
@@ -19,8 +21,6 @@ SetDateSave off
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 
-!define VERSION "1.00"
-!define PUBLISHER "The Stakora developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Stakora"
 
 Name "Stakora ${VERSION}"
@@ -44,8 +44,8 @@ ShowUninstDetails nevershow
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Italian"
 
-VIProductVersion "1.0.0.0"
-VIFileVersion "1.0.0.0"
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
 VIAddVersionKey /LANG=${LANG_ITALIAN} "ProductName" "Stakora"
 VIAddVersionKey /LANG=${LANG_ITALIAN} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ITALIAN} "FileVersion" "${VERSION}"
@@ -65,6 +65,9 @@ Section "Stakora" SectionProgram
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\stakora.exe,0"
+    ; Apps & features links to the home page and to help.
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "URLInfoAbout" "${HOMEPAGE}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "HelpLink" "${HELP}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'

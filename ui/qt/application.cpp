@@ -56,7 +56,7 @@ int runApplication(int argc, char** argv, const std::function<void(QtWindowPort&
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stakora"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(STAKORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.stakora.Stakora"));
 
     std::unique_ptr<Program> stakora;

@@ -303,9 +303,9 @@ TEST(ArtworkTest, LauncherIconsHaveTransparentCornersPhoneIconsNone) {
             const QImage image = reader.read();
             ASSERT_FALSE(image.isNull()) << name << ": " << reader.errorString().toStdString();
             ++frames;
-            for (const QPoint corner : {QPoint(0, 0), QPoint(image.width() - 1, 0),
-                                        QPoint(0, image.height() - 1),
-                                        QPoint(image.width() - 1, image.height() - 1)}) {
+            for (const QPoint corner :
+                 {QPoint(0, 0), QPoint(image.width() - 1, 0), QPoint(0, image.height() - 1),
+                  QPoint(image.width() - 1, image.height() - 1)}) {
                 EXPECT_EQ(image.pixelColor(corner).alpha(), transparent ? 0 : 255)
                     << name << " frame " << frames << " at " << corner.x() << "," << corner.y();
             }

@@ -39,8 +39,8 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletes
 WINE_TEST_PACKAGES=(wine64 xvfb xauth xdotool openbox python3-xlib)
 WEB_PACKAGES=(emscripten googletest cmake ninja-build python3)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium firefox-esr webkit2gtk-driver
-    python3-websocket xvfb xauth orca speech-dispatcher at-spi2-core dbus-x11 libglib2.0-bin openbox
-    xdotool)
+    python3-websocket poppler-utils xvfb xauth orca speech-dispatcher at-spi2-core dbus-x11
+    libglib2.0-bin openbox xdotool)
 
 install_missing() {
     local missing=()
@@ -91,7 +91,10 @@ windows_tests() {
 # The browser edition's suites under Node.js, and its page in Chromium, Firefox ESR and WebKitGTK,
 # with the audit tool that tests/package-lock.json pins, and heard with Orca.
 web_tests() {
-    build web && (cd tests && npm ci --no-audit --no-fund --loglevel=error) && ctest --preset web
+    # The differential test plays the Linux build's Qt window as the page's reference.
+    cmake --preset linux >/dev/null && cmake --build --preset linux --target qt_replay &&
+        build web && (cd tests && npm ci --no-audit --no-fund --loglevel=error) &&
+        ctest --preset web
 }
 
 # The same sources built again in another folder give the same bytes as the builds above.

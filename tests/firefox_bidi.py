@@ -122,6 +122,10 @@ class Firefox:
         steps += [{"type": "keyUp", "value": k} for k in reversed(held)]
         self.perform([{"type": "key", "id": "keyboard", "actions": steps}])
 
+    def print_page(self):
+        """The page as a PDF, base64-encoded, printed with the browser's defaults."""
+        return self.command("browsingContext.print", context=self.context)["data"]
+
     def console_errors(self):
         """The errors logged since the last call."""
         self.command("script.evaluate", expression="0", awaitPromise=False,

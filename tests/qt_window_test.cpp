@@ -4,12 +4,14 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDragEnterEvent>
 #include <QFontDatabase>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
@@ -171,6 +173,21 @@ TEST_F(QtWindowTest, CtrlShortcutsTypeNothingButTheContextMenuPastes) {
     EXPECT_EQ(stake->text(), "1.5");
     QTest::keyClick(stake, Qt::Key_Insert, Qt::ShiftModifier);  // Shift+Insert still pastes
     EXPECT_EQ(stake->text(), "1.51.5");
+
+    // No word deleted, and nothing dropped: a standard desktop field takes neither.
+    for (const auto& [key, modifier] : {std::pair{Qt::Key_Backspace, Qt::ControlModifier},
+                                        std::pair{Qt::Key_Backspace, Qt::AltModifier},
+                                        std::pair{Qt::Key_Delete, Qt::ControlModifier}}) {
+        QTest::keyClick(stake, key, modifier);
+    }
+    QTest::keyClick(stake, Qt::Key_Home);
+    QTest::keyClick(stake, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(stake->text(), "1.51.5");
+    QMimeData dropped;
+    dropped.setText("7");
+    QDragEnterEvent drag(stake->rect().center(), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(stake, &drag);
+    EXPECT_FALSE(drag.isAccepted());
 }
 
 TEST_F(QtWindowTest, ALongPasteIsKeptWholeAndAnsweredAtOnce) {

@@ -239,6 +239,14 @@ def check_policy_kept(server, driver):
     check(errors == [] or server.down or server.failing, f"errors in the console: {errors}")
 
 
+def perform(driver, actions):
+    """WebDriver's input actions (keyboards and pointers, in step), as one batch."""
+    if hasattr(driver, "perform"):  # Firefox's own client
+        return driver.perform(actions)
+    driver.execute("actions", {"actions": actions})
+    driver.execute("clearActionState")
+
+
 def set_viewport(driver, width, height):
     """The page's viewport at that size, as on a phone held that way; None, None: as it was.
     MiniBrowser's window is never narrower than 447 pixels: there the site is loaded afresh in a

@@ -12,6 +12,23 @@ namespace stakora::qt {
 
 void TextField::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    // A standard desktop field deletes no words: Ctrl or Alt with Backspace types a character
+    // that its KeyPress handler discards, and with Delete nothing.
+    if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) &&
+        (modifiers & (Qt::ControlModifier | Qt::AltModifier)) != 0) {
+        event->accept();
+        return;
+    }
+    // Left and Right end a selection at its side, as on the desktops and in the browsers; Qt
+    // does so only with some platforms' key schemes, and moves on from the caret with others.
+    if ((key == Qt::Key_Left || key == Qt::Key_Right) && modifiers == Qt::NoModifier &&
+        hasSelectedText()) {
+        const int side = key == Qt::Key_Left ? selectionStart() : selectionEnd();
+        setCursorPosition(side);  // and deselects
+        event->accept();
+        return;
+    }
     const bool navigation = key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Delete ||
                             key == Qt::Key_Insert;
     if (!keyPress || navigation || event->text().isEmpty()) {
@@ -38,7 +55,7 @@ void TextField::focusInEvent(QFocusEvent* event) {
 }
 
 void TextField::mousePressEvent(QMouseEvent* event) {
-    if (mouseFocus_ && event->button() == Qt::LeftButton) {
+    if (mouseFocus_ && gotFocus && event->button() == Qt::LeftButton) {
         mouseFocus_ = false;
         swallowing_ = true;
         event->accept();

@@ -11,19 +11,22 @@
 namespace stakora::qt {
 
 // A text box whose typed characters pass through a KeyPress handler first, and which reports
-// when it receives the focus.
+// when it receives the focus. As a standard desktop field, it takes no drop.
 class TextField final : public QLineEdit {
   public:
-    using QLineEdit::QLineEdit;
-
     std::function<int(int)> keyPress;               // returns the code to type, 0 to discard
     std::function<void(Qt::FocusReason)> gotFocus;  // after the toolkit has placed the caret
+
+    explicit TextField(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+        setAcceptDrops(false);
+    }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     // The click that brings the focus must not move the caret and undo the selection that
-    // gotFocus made; later clicks in the field place the caret as usual.
+    // gotFocus made; later clicks in the field, and every click in a field without gotFocus,
+    // place the caret as usual.
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -73,6 +73,7 @@
     }
   });
   function bringBack(state) {
+    window.stakoraBroughtBack = true; // the program, starting, leaves the focus where it is
     for (const [id, text] of [...state.fields, ...state.cells]) {
       const control = document.getElementById(id);
       if (control && control.tagName === "INPUT") control.value = text;
@@ -114,12 +115,13 @@
     failed = true;
     window.stakoraInput.abandon((action) => {
       const target = document.activeElement;
-      if (action.kind === "focus") document.getElementById(action.id).focus();
+      if (action.kind === "press") document.getElementById(action.id).focus();
       else if (action.kind === "key" && (action.key === "Tab" || action.key === "Enter")) {
         const order = Array.from(document.querySelectorAll("#frmAmain input, #frmAmain button"));
         const at = order.indexOf(target);
         order[(at + (action.shift ? order.length - 1 : 1)) % order.length].focus();
-      } else if (target.tagName === "INPUT" && !(action.kind === "key" && action.key.length > 1)) {
+      } else if (target.tagName === "INPUT" && (action.kind === "edit" ||
+                                                 (action.key.length === 1 && !action.command))) {
         const text = action.kind === "key" ? action.key : action.data || "";
         target.setRangeText(text, target.selectionStart, target.selectionEnd, "end");
       }

@@ -1,86 +1,133 @@
-// The window's input queue, as a desktop window has one. While the program cannot take input
-// (before it has loaded, and while one of its handlers waits for a box to be dismissed or for a
-// paint), what the player does to the window is not done at once: each key, edit, press on a
-// field and click on a button is recorded as an action, with nothing of it reaching the page,
-// and one consumer later hands the actions to the program one at a time, in the player's
-// order. Each then lands where it would have: a key goes to the control that has the focus by
-// then, so an Enter moves on from the field it was typed in and what follows it goes to the
-// next. An action that fails is reported and skipped; the queue goes on.
+// The window's input, as a desktop window takes it from its message queue. Every key, edit and
+// press that reaches the window becomes an action, and every action is done by one function of
+// the program's (page.js), whether the program takes it at once or later: while the program
+// cannot take input (before it has loaded, and while one of its handlers waits for a paint or
+// for a box to be dismissed) the actions are held, with nothing of them reaching the page, and
+// handed over one at a time, in the player's order. Each then lands where it would have: a key
+// goes to the control that has the focus by then, so an Enter moves on from the field it was
+// typed in and what follows it goes to the next. An action that fails is reported and skipped.
 //
-// Whether it holds or not, the window behaves as a desktop window does: a press on a part of it
-// that is no field or button (a cell, a heading, a frame) takes no focus, and the fields ignore
-// the Ctrl (or Cmd) editing shortcuts, as the desktop editions' fields do. While a message box
-// is open the box has the keyboard and the pointer: nothing reaches the window or is held.
+// The fields take what a desktop field takes: no drag out of them or drop into them, no word
+// deletion, no undo or redo; a press on a part of the window that is no field or button takes
+// no focus. While the message box is open it has the keyboard, as a desktop's modal loop has:
+// Enter, Space and Escape close it and every other key is dropped, whether it is typed now or
+// was held before the box opened; presses on the window do not reach it.
 (function () {
   "use strict";
 
   const window_ = document.getElementById("frmAmain");
+  const box = document.getElementById("msgbox");
   const actions = [];
-  let hand = null; // the program's: takes one action
+  let hand = null; // the program's: does one action
   let waiting = 0; // handlers of the program waiting for a box or a paint
-  let afterwards = null; // while an action is handed over: what its handler queued
+  let afterwards = null; // while an action is done: what its handler queued
   let report = (error) => console.error(error);
   let abandoned = false; // the program could not start: nothing is held any more
+  let swallowClick = null; // a held press on a button: its click comes with the action
 
   const holding = () => !abandoned && (hand === null || waiting > 0 || actions.length > 0);
   const controlOf = (target) =>
     target instanceof Element && window_.contains(target) ? target.closest("input, button") : null;
-  // Edits that can be made again later exactly as the field would have made them; others
-  // (undo, cut, drag and drop) are left to the field even while the queue holds.
-  const replayable = /^(insertText|insertReplacementText|insertFromPaste|insertLineBreak|delete(Content|Word|SoftLine|HardLine)(Backward|Forward))$/;
-  // The caret keys too: a held digit and a live arrow would otherwise overtake each other.
-  const heldKeys = new Set(["Enter", "Tab", "Backspace", "Delete", "ArrowLeft", "ArrowRight",
-                            "Home", "End"]);
-  const shortcuts = new Set(["a", "c", "v", "x", "y", "z"]);
-  const boxOpen = () => document.querySelector("dialog[open]") !== null;
+  // Keys go to the window also while none of its controls has the focus (the page has nothing
+  // else to type into).
+  const aimedAtWindow = (target) => controlOf(target) !== null || target === document.body;
 
-  function hold(event, action) {
+  // The keys a desktop window's controls answer; with Ctrl (or Cmd) only those of editing, so
+  // that the browser's own shortcuts (print, reload, new tab) stay the browser's.
+  const named = new Set(["Enter", "Tab", "Escape", "Backspace", "Delete", "ArrowLeft",
+                         "ArrowRight", "ArrowUp", "ArrowDown", "Home", "End"]);
+  const editing = new Set(["a", "c", "v", "x", "y", "z"]);
+  // (WebKitGTK names Shift+Tab "Unidentified".)
+  const nameOf = (e) => (e.key === "Unidentified" && e.code === "Tab" ? "Tab" : e.key);
+  function windowKey(e) {
+    const name = nameOf(e);
+    if (e.isComposing || name === "Process" || name === "Unidentified") return false;
+    if (named.has(name)) return true;
+    if (Array.from(name).length !== 1) return false; // Shift, F5, Insert...
+    return !(e.ctrlKey || e.metaKey) || editing.has(name.toLowerCase());
+  }
+  const keyAction = (e) => ({ kind: "key", key: nameOf(e), shift: e.shiftKey,
+                              command: e.ctrlKey || e.metaKey, alt: e.altKey });
+
+  // Edits that come without a key the window takes (a phone's keyboard, an input method, the
+  // context menu's paste and cut), as the actions they are; the others a desktop field refuses.
+  const edits = /^(insertText|insertReplacementText|insertFromPaste|deleteByCut)$/;
+  const asKey = { insertLineBreak: "Enter", deleteContentBackward: "Backspace",
+                  deleteContentForward: "Delete" };
+
+  // Does the action now, or holds it.
+  function take(event, action) {
     event.preventDefault();
     event.stopImmediatePropagation();
-    actions.push(action);
+    if (holding()) actions.push(action);
+    else deliver(action);
   }
 
-  // Keys go to the window also while none of its controls has the focus yet (a press on one
-  // is still held): the page itself has nothing else to type into.
-  const aimedAtWindow = (target) => controlOf(target) !== null || target === document.body;
+  // The box's keys: Enter, Space and Escape close it, once; the rest is dropped.
+  function boxKey(action) {
+    const closing = ["Enter", " ", "Escape"].includes(action.key) && !action.command && !action.alt;
+    if (closing && box.open) box.close();
+  }
+
   document.addEventListener("keydown", (e) => {
-    const field = controlOf(e.target)?.tagName === "INPUT";
-    if (field && (e.ctrlKey || e.metaKey) && !e.altKey && shortcuts.has(e.key.toLowerCase())) {
+    if (box.open) {
       e.preventDefault();
       e.stopImmediatePropagation();
+      box.querySelector("button").focus();
+      if (!e.repeat && windowKey(e)) boxKey(keyAction(e));
       return;
     }
-    if (boxOpen() || !holding() || !aimedAtWindow(e.target) || e.ctrlKey || e.altKey ||
-        e.metaKey) return;
-    // Keys that type nothing (arrows, Shift) and the keys of input methods (composition,
-    // phone keyboards: "Process", "Unidentified") come as edits, if at all.
-    if (heldKeys.has(e.key) || Array.from(e.key).length === 1) {
-      hold(e, { kind: "key", key: e.key, shift: e.shiftKey });
-    }
+    if (!abandoned && aimedAtWindow(e.target) && windowKey(e)) take(e, keyAction(e));
   }, true);
   document.addEventListener("beforeinput", (e) => {
-    if (boxOpen() || !holding() || !controlOf(e.target) || !replayable.test(e.inputType)) return;
+    if (abandoned || !controlOf(e.target) || e.inputType === "insertCompositionText") return;
+    if (e.inputType in asKey) {
+      return take(e, { kind: "key", key: asKey[e.inputType], shift: false, command: false,
+                       alt: false });
+    }
+    if (!edits.test(e.inputType)) {
+      e.preventDefault(); // drops, drags, word deletion, undo and redo
+      return;
+    }
     const data = e.data ?? (e.dataTransfer ? e.dataTransfer.getData("text/plain") : null);
-    hold(e, { kind: "edit", type: e.inputType, data });
+    take(e, { kind: "edit", type: e.inputType, data });
   }, true);
-  // A press moves the focus only when its turn comes; a button's click is then its own action.
+  for (const type of ["dragstart", "drop"]) {
+    document.addEventListener(type, (e) => {
+      if (window_.contains(e.target)) e.preventDefault();
+    }, true);
+  }
+
+  // A press on a field or button where the program holds input: done when its turn comes, at
+  // the place it was made. A press on the rest of the window takes no focus and no selection.
   document.addEventListener("mousedown", (e) => {
     const control = controlOf(e.target);
-    if (!control && window_.contains(e.target)) e.preventDefault(); // no focus, no selection
-    if (boxOpen() || !holding() || !control) return;
-    if (control.tagName === "INPUT") hold(e, { kind: "focus", id: control.id });
-    else e.preventDefault(); // the focus stays; the click follows
+    if (!control && window_.contains(e.target)) e.preventDefault();
+    if (box.open || !control || abandoned) return;
+    if (!holding()) {
+      if (control.tagName === "BUTTON") control.focus(); // as every engine's desktop buttons
+      return;
+    }
+    if (control.tagName === "BUTTON") swallowClick = control;
+    take(e, { kind: "press", id: control.id, x: e.clientX, y: e.clientY });
   }, true);
-  // A tap on a field (a tap on a button goes on to its click).
+  document.addEventListener("click", (e) => {
+    if (swallowClick && e.target instanceof Element && swallowClick.contains(e.target)) {
+      swallowClick = null;
+      e.preventDefault();
+      e.stopImmediatePropagation();
+    }
+  }, true);
+  // A tap on a field while input is held (a tap on a button goes on to its click).
   document.addEventListener("touchstart", (e) => {
     const control = controlOf(e.target);
-    if (!boxOpen() && holding() && control && control.tagName === "INPUT") {
-      hold(e, { kind: "focus", id: control.id });
+    if (!box.open && holding() && control && control.tagName === "INPUT") {
+      const touch = e.changedTouches[0];
+      take(e, { kind: "press", id: control.id, x: touch.clientX, y: touch.clientY });
     }
   }, { capture: true, passive: false });
   // An input method's text cannot be cancelled as it is composed: once committed, the field
-  // gets back its text from before, and the characters are typed through the filter, at once
-  // or, while the queue holds, when their turn comes.
+  // gets back its text from before, and the characters are typed as keys, now or in turn.
   let composing = null;
   document.addEventListener("compositionstart", (e) => {
     const field = controlOf(e.target);
@@ -94,21 +141,27 @@
     before.field.value = before.value;
     before.field.setSelectionRange(before.start, before.end);
     e.stopImmediatePropagation();
-    const typed = Array.from(e.data || "", (c) => ({ kind: "edit", type: "insertText", data: c }));
-    if (holding()) actions.push(...typed);
-    else typed.forEach(deliver);
-  }, true);
-  document.addEventListener("click", (e) => {
-    const control = controlOf(e.target);
-    if (control && control.tagName === "BUTTON" && holding() && !boxOpen()) {
-      hold(e, { kind: "click", id: control.id });
+    for (const c of Array.from(e.data || "")) {
+      const action = { kind: "edit", type: "insertText", data: c };
+      if (holding()) actions.push(action);
+      else deliver(action);
     }
   }, true);
 
-  // Hands the actions over, one at a time, as long as the program can take them.
+  // Hands the actions over, one at a time, as long as the program can take them; while its
+  // box is open, to the box.
+  let consuming = false;
   function consume() {
-    while (hand !== null && waiting === 0 && actions.length > 0) {
-      deliver(actions.shift());
+    if (consuming) return; // a box opened by the action being done: the loop below feeds it
+    consuming = true;
+    try {
+      while (hand !== null && actions.length > 0 && (waiting === 0 || box.open)) {
+        const action = actions.shift();
+        if (!box.open) deliver(action);
+        else if (action.kind === "key") boxKey(action);
+      }
+    } finally {
+      consuming = false;
     }
   }
 
@@ -139,8 +192,12 @@
       report = onFailure;
       consume();
     },
-    // Whether an event reaches the program as it happens.
+    // Whether what the player does now is done at once.
     open: () => !holding(),
+    // Nothing held and no handler waiting, or only for its box: the window is still.
+    still: () => hand !== null && actions.length === 0 && (waiting === 0 || box.open),
+    // The program's box has opened: what was held before it is the box's.
+    boxOpened: consume,
     // The program's handler waits for `done` (a promise): until it settles, input is held.
     waitFor(done) {
       ++waiting;
@@ -150,8 +207,8 @@
       });
     },
     // Runs `then` once the running handler has returned and before any later input: at once
-    // after the action being handed over, or else in a task of its own, input meanwhile held.
-    // (Not within the event being handled: Firefox would then place the caret of a field that
+    // after the action being done, or else in a task of its own, input meanwhile held. (Not
+    // within the event being handled: Firefox would then place the caret of a field that
     // `then` focuses over the selection its focus event made.)
     later(then) {
       if (afterwards !== null) {

@@ -1,10 +1,10 @@
-// The page's side of the window: the DOM's events to the handlers (stakora_event), the queued
-// Tab, waiting for a paint, and the modal message box. Linked after the program (--post-js).
-// The player's input reaches it as it happens, or, while the program cannot take it, later, as
-// actions handed over by the input queue (input_queue.js). Either way a field behaves the same
-// in every engine: Enter is read from the key itself (WebKit sends no beforeinput for it), a
-// stake entered by a click keeps its text selected, and the caret keys move the caret as the
-// field would.
+// The page's side of the window: the player's actions to the handlers (stakora_event), the
+// queued Tab, waiting for a paint, and the modal message box. Linked after the program
+// (--post-js). Every key, edit and press that the window answers comes here as an action from
+// the input queue (input_queue.js), at once or held, and is done by deliver(), one way in every
+// engine: the page, not the browser, edits a field, as a desktop text box does (the KeyPress
+// filter, the caret keys, the selection), so a key held while the program loads does what the
+// same key does live.
 (function () {
   const ELABORA_CLICK = 0, CLEAR_CLICK = 1, PREMIO_KEY = 2, PUNTATA_FOCUS = 3, PUNTATA_KEY = 4;
   const ENTER = 13, BACKSPACE = 8;
@@ -41,62 +41,63 @@
     return Array.from(text).every((c) => call(keyEvent, index, c.codePointAt(0)) !== 0);
   }
 
-  // Enter in a field: its KeyPress handler walks the column; a field types nothing for it.
-  function enter(field) {
-    const [keyEvent, index] = keyEventOf(field);
-    call(keyEvent, index, ENTER);
+  // The caret is the selection's moving end.
+  const caret = (field) => (field.selectionDirection === "backward" ? field.selectionStart
+                                                                    : field.selectionEnd);
+  const anchor = (field) => (field.selectionDirection === "backward" ? field.selectionEnd
+                                                                     : field.selectionStart);
+  function select(field, from, to) {
+    field.setSelectionRange(Math.min(from, to), Math.max(from, to),
+                            to < from ? "backward" : "forward");
   }
 
-  // The range an edit removes: the selection, or else what the kind of deletion reaches.
-  function deletion(field, type) {
-    const start = field.selectionStart, end = field.selectionEnd, text = field.value;
-    if (start !== end) return [start, end];
-    const back = type.endsWith("Backward");
-    if (type.startsWith("deleteContent")) return back ? [Math.max(0, start - 1), start] : [start, end + 1];
-    if (type.startsWith("deleteWord")) {
-      const word = back ? /\S*\s*$/.exec(text.slice(0, start))[0].length
-                        : /^\s*\S*/.exec(text.slice(end))[0].length;
-      return back ? [start - word, start] : [end, end + word];
-    }
-    return back ? [0, start] : [end, text.length]; // to the line's start or end
+  // Text in place of the selection, the caret after it.
+  function replace(field, text) {
+    field.setRangeText(text, field.selectionStart, field.selectionEnd, "end");
   }
 
-  // An edit made now, as the field would have made it: typed text through the filter, pasted
-  // text as it is, Enter to its handler.
-  function edit(field, type, data) {
-    if (type === "insertLineBreak") return enter(field);
-    if (type.startsWith("delete")) {
-      if (type === "deleteContentBackward" && !filter(field, String.fromCharCode(BACKSPACE))) return;
-      const [from, to] = deletion(field, type);
-      field.setRangeText("", from, to, "end");
-    } else if (data && (type !== "insertText" || filter(field, data))) {
-      field.setRangeText(data, field.selectionStart, field.selectionEnd, "end");
-    }
-  }
-
-  // A caret key, as the field does it: Left and Right collapse a selection to its side or move
-  // by one, Home and End go to the ends; with Shift the selection's moving end goes there.
-  const caretKeys = { ArrowLeft: -1, ArrowRight: 1, Home: -Infinity, End: Infinity };
-  // (No destructuring here: this toolchain's minifier lost the names it bound.)
-  function moveCaret(field, step, extend) {
-    const start = field.selectionStart, end = field.selectionEnd, length = field.value.length;
-    const backward = field.selectionDirection === "backward";
-    const anchor = backward ? end : start, moving = backward ? start : end;
-    const to = (from) => Math.max(0, Math.min(length, from + step));
-    if (extend) {
-      const focus = to(moving);
-      field.setSelectionRange(Math.min(anchor, focus), Math.max(anchor, focus),
-                              focus < anchor ? "backward" : "forward");
+  // Where a word step from `at` lands: over a run of separators or of other characters, then
+  // over the blanks after it; backwards the other way round. (A desktop field's separators.)
+  const separator = (c) => /[.,?!@#$:;\-<>[\](){}=/+%&^*'"`~|\\]/.test(c);
+  const blank = (c) => /\s/.test(c);
+  function wordStep(text, at, forward) {
+    if (forward) {
+      const kind = separator(text[at]);
+      while (at < text.length && !blank(text[at]) && separator(text[at]) === kind) ++at;
+      while (at < text.length && blank(text[at])) ++at;
     } else {
-      const at = start !== end && Math.abs(step) === 1 ? (step < 0 ? start : end) : to(moving);
-      field.setSelectionRange(at, at);
+      while (at > 0 && blank(text[at - 1])) --at;
+      const kind = separator(text[at - 1]);
+      while (at > 0 && !blank(text[at - 1]) && separator(text[at - 1]) === kind) --at;
     }
+    return at;
+  }
+
+  // The caret keys: Left and Right end a selection at its side, or move by a character (by a
+  // word with Ctrl); Home and End go to the ends; with Shift the caret extends the selection.
+  function moveCaret(field, key, extend, word) {
+    const text = field.value, from = caret(field), forward = key === "ArrowRight";
+    if (!extend && !word && field.selectionStart !== field.selectionEnd &&
+        (key === "ArrowLeft" || key === "ArrowRight")) {
+      const side = forward ? field.selectionEnd : field.selectionStart;
+      return select(field, side, side);
+    }
+    let to = key === "Home" ? 0 : key === "End" ? text.length : from;
+    if (key === "ArrowLeft" || key === "ArrowRight") {
+      const step = Math.max(0, Math.min(text.length, from + (forward ? 1 : -1)));
+      to = word ? wordStep(text, from, forward) : step;
+    }
+    select(field, extend ? anchor(field) : to, to);
   }
 
   function moveFocus(back) {
     const order = focusOrder();
-    const at = order.indexOf(document.activeElement);
-    order[(at + (back ? order.length - 1 : 1)) % order.length].focus();
+    // From none of them (-1), forward is the first, back the last.
+    const at = Math.max(order.indexOf(document.activeElement), back ? 0 : -1);
+    const next = order[(at + (back ? order.length - 1 : 1)) % order.length];
+    next.focus();
+    // Entered by Tab, a field selects its whole text, as a desktop's does.
+    if (next.tagName === "INPUT") select(next, 0, next.value.length);
   }
 
   // A click's handler may wait for a box; the queue holds the player's input meanwhile.
@@ -108,55 +109,100 @@
     if (running instanceof Promise) input.waitFor(running);
   }
 
-  // A key the queue held, to the control that has the focus now.
-  function key(name, shift) {
+  // A key, to the control that has the focus now. (No destructuring here: this toolchain's
+  // minifier loses the names it binds.)
+  function key(action) {
+    const name = action.key, shift = action.shift, command = action.command, alt = action.alt;
     const target = document.activeElement;
-    if (name === "Tab") return moveFocus(shift);
-    if (target.tagName === "BUTTON" && (name === "Enter" || name === " ")) return click(target.id);
-    if (target.tagName !== "INPUT") return;
-    if (name in caretKeys) return moveCaret(target, caretKeys[name], shift);
-    const type = { Enter: "insertLineBreak", Backspace: "deleteContentBackward",
-                   Delete: "deleteContentForward" }[name] || "insertText";
-    edit(target, type, type === "insertText" ? name : null);
+    if (name === "Tab") return command || alt ? undefined : moveFocus(shift);
+    if (target.tagName === "BUTTON") {
+      // Enter presses a button alone, Space with Shift too, as the desktop's buttons do.
+      if ((name === " " || (name === "Enter" && !shift)) && !command && !alt) {
+        return click(target.id);
+      }
+      // The arrows go round the controls from a button, as Tab does.
+      if (name.startsWith("Arrow")) return moveFocus(name === "ArrowLeft" || name === "ArrowUp");
+      return undefined;
+    }
+    if (target.tagName !== "INPUT" || alt) return undefined;
+    if (["ArrowLeft", "ArrowRight", "Home", "End"].includes(name)) {
+      return moveCaret(target, name, shift, command);
+    }
+    if (command) return undefined; // no shortcuts, no word deletion
+    if (name === "Enter") return filter(target, String.fromCharCode(ENTER));
+    if (name === "Backspace") {
+      if (filter(target, String.fromCharCode(BACKSPACE))) {
+        if (target.selectionStart === target.selectionEnd && target.selectionStart > 0) {
+          target.setSelectionRange(target.selectionStart - 1, target.selectionStart);
+        }
+        replace(target, "");
+      }
+      return undefined;
+    }
+    if (name === "Delete") {
+      if (target.selectionStart === target.selectionEnd && !shift) {
+        target.setSelectionRange(target.selectionStart, target.selectionStart + 1);
+      } else if (shift && target.selectionStart !== target.selectionEnd) {
+        // Shift+Delete cuts, as in a desktop field.
+        const cut = target.value.slice(target.selectionStart, target.selectionEnd);
+        if (navigator.clipboard) navigator.clipboard.writeText(cut).catch(() => {});
+      }
+      return replace(target, "");
+    }
+    if (Array.from(name).length === 1 && filter(target, name)) replace(target, name);
+    return undefined;
   }
 
-  // What the queue held, handed over in order, as the player's own.
+  // An edit with no key of its own: typed text through the filter, pasted text as it is.
+  function edit(field, type, data) {
+    if (type === "deleteByCut") replace(field, "");
+    else if (data && (type === "insertFromPaste" || filter(field, data))) replace(field, data);
+  }
+
+  // Where a press at (x, y) puts the caret in a field: where the browser says, or else where the
+  // field's text, as drawn, reaches.
+  function offsetAt(field, x, y) {
+    const position = document.caretPositionFromPoint ? document.caretPositionFromPoint(x, y) : null;
+    if (position && position.offsetNode === field) return position.offset;
+    const style = getComputedStyle(field);
+    const measure = document.createElement("canvas").getContext("2d");
+    measure.font = style.font;
+    const box = field.getBoundingClientRect();
+    const inner = box.width - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) -
+                  parseFloat(style.borderLeftWidth) - parseFloat(style.borderRightWidth);
+    const left = box.left + parseFloat(style.paddingLeft) + parseFloat(style.borderLeftWidth) +
+                 Math.max(0, inner - measure.measureText(field.value).width) / 2; // centred
+    let best = 0;
+    for (let i = 1; i <= field.value.length; ++i) {
+      const edge = left + measure.measureText(field.value.slice(0, i)).width;
+      const before = left + measure.measureText(field.value.slice(0, best)).width;
+      if (Math.abs(edge - x) < Math.abs(before - x)) best = i;
+    }
+    return best;
+  }
+
+  // A press held while the program could not take it: the button is pressed; the field takes
+  // the focus, and the caret goes where the press fell, unless the field is a stake that the
+  // press enters, which selects its whole text.
+  function press(action) {
+    const id = action.id, control = byId(id);
+    const entering = document.activeElement !== control && keyEventOf(control)[0] === PUNTATA_KEY;
+    control.focus();
+    if (control.tagName === "BUTTON") return click(id);
+    if (!entering) {
+      const at = offsetAt(control, action.x, action.y);
+      select(control, at, at);
+    }
+    return undefined;
+  }
+
+  // Every action of the player's, live or held.
   function deliver(action) {
     act(() => {
-      if (action.kind === "key") return key(action.key, action.shift);
-      const target = action.kind === "edit" ? document.activeElement : byId(action.id);
-      if (action.kind === "edit") {
-        return target.tagName === "INPUT" ? edit(target, action.type, action.data) : undefined;
-      }
-      target.focus();
-      // A held press on the prize puts the caret where a click beside its text does, at the
-      // end, in every engine: where the press fell is not known. (A stake selects its text.)
-      const prize = byId("txtPremio");
-      if (target === prize) prize.setSelectionRange(prize.value.length, prize.value.length);
-      if (action.kind === "click") click(action.id);
-    });
-  }
-
-  function wireField(field) {
-    // Typed text passes the KeyPress filter before the field takes it, so that phone
-    // keyboards, which send no key codes, are filtered too; pasting is not filtered.
-    field.addEventListener("beforeinput", (e) => {
-      if (e.inputType === "insertLineBreak") {
-        e.preventDefault(); // a keyboard that sent no usable key for its Enter
-        enter(field);
-      } else if (e.inputType === "insertText" && e.data && !filter(field, e.data)) {
-        e.preventDefault();
-      } else if (e.inputType === "deleteContentBackward" && !filter(field, "\b")) {
-        e.preventDefault();
-      }
-    });
-    // Enter from the key, once, in every engine: cancelling it also stops the beforeinput
-    // that Chromium and Firefox would send for it.
-    field.addEventListener("keydown", (e) => {
-      if (e.key === "Enter" && !e.isComposing && !e.ctrlKey && !e.altKey && !e.metaKey) {
-        e.preventDefault();
-        enter(field);
-      }
+      if (action.kind === "key") return key(action);
+      if (action.kind === "press") return press(action);
+      const field = document.activeElement;
+      return field.tagName === "INPUT" ? edit(field, action.type, action.data) : undefined;
     });
   }
 
@@ -167,11 +213,19 @@
     addEventListener("blur", () => {
       leftIn = document.activeElement;
     });
-    wireField(byId("txtPremio"));
+    for (const field of document.querySelectorAll("#frmAmain input")) {
+      // A field the focus leaves for another control keeps its caret, not its selection, as a
+      // desktop field does (leaving with the window, or for the box, it keeps both).
+      field.addEventListener("blur", (e) => {
+        if (e.relatedTarget && byId("frmAmain").contains(e.relatedTarget)) {
+          const at = caret(field);
+          field.setSelectionRange(at, at);
+        }
+      });
+    }
     for (let i = 1; ; ++i) {
       const field = byId(`txtPuntata(${i})`);
       if (!field) break;
-      wireField(field);
       field.addEventListener("focus", () => {
         const returned = leftIn === field;
         leftIn = null;
@@ -197,34 +251,8 @@
     for (const id of ["cmdElabora", "cmdClear"]) {
       byId(id).addEventListener("click", () => click(id));
     }
-    ownKeyboardWhileOpen(byId("msgbox"));
-    // Tab and Shift+Tab go round the window's controls, not out to the browser.
-    document.addEventListener("keydown", (e) => {
-      if (e.key !== "Tab" || !input.open()) return;
-      const order = focusOrder();
-      const at = order.indexOf(document.activeElement);
-      if (at < 0) return;
-      const next = (at + (e.shiftKey ? order.length - 1 : 1)) % order.length;
-      if ((next === 0 && !e.shiftKey) || (next === order.length - 1 && e.shiftKey)) {
-        e.preventDefault();
-        order[next].focus();
-      }
-    });
-  }
-
-  // A desktop's message box: while it is open its button keeps the focus, whatever is pressed in
-  // the box; Tab stays there; Enter, Space and Escape close it; nothing reaches the window.
-  function ownKeyboardWhileOpen(box) {
-    const button = box.querySelector("button");
-    document.addEventListener("keydown", (e) => {
-      if (!box.open) return;
-      e.preventDefault();
-      e.stopImmediatePropagation();
-      button.focus();
-      if (["Enter", " ", "Escape"].includes(e.key) && !e.repeat) box.close();
-    }, true);
-    box.addEventListener("mousedown", (e) => {
-      if (e.target !== button) e.preventDefault();
+    byId("msgbox").addEventListener("mousedown", (e) => {
+      if (e.target.tagName !== "BUTTON") e.preventDefault(); // the box keeps its button focused
     });
   }
 
@@ -252,12 +280,14 @@
 
   Module.stakoraPage = {
     // At start-up the program puts the focus in the first stake, unless the user is already in
-    // another of the window's controls: it is theirs. The markup has put it in the first stake
-    // already, before the program could hear of it: the field is entered now all the same.
+    // another of the window's controls (it is theirs) or the page has been brought back as it
+    // was left. The markup has put it in the first stake already, before the program could
+    // hear of it: the field is entered now all the same.
     focus(id) {
       const active = document.activeElement, control = byId(id);
-      if (starting && active !== control && active && active !== document.body &&
-          active.closest("#frmAmain")) return;
+      if (starting && (window.stakoraBroughtBack || (active !== control && active &&
+                                                     active !== document.body &&
+                                                     active.closest("#frmAmain")))) return;
       act(() => (starting && active === control ? control.dispatchEvent(new FocusEvent("focus"))
                                                 : control.focus()));
     },
@@ -285,6 +315,7 @@
       // the caret in the field before the focus, which Orca then leaves unsaid).
       box.addEventListener("close", () => afterFrame(() => act(wakeUp)), { once: true });
       box.showModal();
+      input.boxOpened();
       // A screen reader moves into a modal box without reading it; the text put into the box's
       // live region once it is open is read, once.
       setTimeout(() => {

@@ -1,23 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing from Debian's packages, builds, then:
+# Installs what is missing from Debian's packages (apt-get, as root or through sudo), builds,
+# then:
 #   run            opens the window (built in build-app/, as a user builds it)
-#   test           runs the whole test suite: Linux, Windows under Wine, the browser edition
-#                  under Node.js and Chromium, then Linux again built with ASan and UBSan; every
-#                  suite runs even when one fails, and the failing ones are named at the end;
-#                  STAKORA_SUITES="linux web" ./dev.sh test runs only the suites named
-#   sanitize       only the ASan and UBSan build and its tests
+#   test           runs every suite: Linux (with the Wayland and screen-reader tests), Windows
+#                  under Wine, the browser edition under Node.js and in Chromium, Firefox ESR
+#                  and WebKitGTK, a second build compared byte for byte, and Linux again built
+#                  with ASan and UBSan; every suite runs even when one fails, and the failing
+#                  ones are named at the end; STAKORA_SUITES="linux web" ./dev.sh test runs
+#                  only the suites named
+#   sanitize       only the Linux suite built with ASan and UBSan
 #   fuzz [SECONDS] fuzzes the calculation for SECONDS in all (60 by default)
 #   package        builds the .deb package in build/ and the Windows packages in build-windows/
-#   release        builds every artefact of the committed tree afresh into dist/, with their
-#                  SHA256SUMS (signed as SHA256SUMS.asc with STAKORA_SIGNING_KEY=<gpg key id>);
-#                  the Windows program, installer and uninstaller signed with Authenticode with
-#                  STAKORA_WINDOWS_CERT=<file.p12> (password in STAKORA_WINDOWS_CERT_PASSWORD,
-#                  an RFC 3161 timestamp from STAKORA_TIMESTAMP_URL if set);
-#                  refuses a tree with changes, and runs every suite first unless a green
-#                  `./dev.sh test` of the same commit is recorded
+#   release        builds every artefact of the committed tree afresh into dist/ (docs/releasing.md)
 #   windows        cross-builds the Windows edition, build-windows/app/stakora.exe, with its
 #                  installer and portable zip
 #   web            builds the browser edition, build-web/site/, and serves it on 127.0.0.1:8000
+#   deps COMMAND   prints the Debian packages that COMMAND needs, and installs nothing
 # Used as is by newcomers and by CI.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -28,11 +26,13 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; t
     export SOURCE_DATE_EPOCH
 fi
 
-BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-open-sans)
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool python3-xlib openbox
-    hyperfine time desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file lintian
-    devscripts cmark orca speech-dispatcher at-spi2-core dbus-x11 libglib2.0-bin sway wtype
-    qt6-wayland python3-pyatspi)
+# dpkg-dev: the hardening flags come from dpkg-buildflags (cmake/Hardening.cmake).
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-open-sans dpkg-dev)
+# What the tests and benchmarks link: every build with them configured needs these.
+TEST_LIBRARIES=(libgtest-dev libgmock-dev libbenchmark-dev)
+TEST_PACKAGES=(xvfb xauth xdotool python3-xlib openbox hyperfine time desktop-file-utils appstream
+    binutils-mingw-w64-x86-64 file lintian devscripts cmark orca speech-dispatcher at-spi2-core
+    dbus-x11 libglib2.0-bin sway wtype qt6-wayland python3-pyatspi)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest nsis cmake python3
     ninja-build osslsigncode openssl ca-certificates)
@@ -40,35 +40,73 @@ WINE_TEST_PACKAGES=(wine64 xvfb xauth xdotool openbox python3-xlib)
 WEB_PACKAGES=(emscripten googletest cmake ninja-build python3)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium firefox-esr webkit2gtk-driver
     python3-websocket poppler-utils xvfb xauth orca speech-dispatcher at-spi2-core dbus-x11
-    libglib2.0-bin openbox xdotool)
+    libglib2.0-bin openbox xdotool npm)
 
-install_missing() {
+# The packages each command needs.
+needs() {
+    case "$1" in
+    run) echo "${BUILD_PACKAGES[@]}" ;;
+    test | release)
+        echo "${BUILD_PACKAGES[@]}" "${TEST_LIBRARIES[@]}" "${TEST_PACKAGES[@]}" \
+            "${WINDOWS_PACKAGES[@]}" "${WINE_TEST_PACKAGES[@]}" "${WEB_PACKAGES[@]}" \
+            "${WEB_TEST_PACKAGES[@]}" gpg
+        ;;
+    sanitize) echo "${BUILD_PACKAGES[@]}" "${TEST_LIBRARIES[@]}" "${TEST_PACKAGES[@]}" ;;
+    fuzz) echo "${BUILD_PACKAGES[@]}" "${TEST_LIBRARIES[@]}" "${FUZZ_PACKAGES[@]}" ;;
+    package) echo "${BUILD_PACKAGES[@]}" "${TEST_LIBRARIES[@]}" file "${WINDOWS_PACKAGES[@]}" ;;
+    windows) echo "${WINDOWS_PACKAGES[@]}" ;;
+    web) echo "${WEB_PACKAGES[@]}" ;;
+    *) return 1 ;;
+    esac
+}
+
+# Installs the packages that COMMAND needs and the machine lacks: as root, or through sudo;
+# with neither, says what to install and stops.
+install_for() {
     local missing=()
-    for package in "$@"; do
+    for package in $(needs "$1" | tr ' ' '\n' | sort -u); do
+        # npm may come with a Node.js of the machine's own instead of Debian's.
+        [ "$package" = npm ] && command -v npm >/dev/null && continue
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
             missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "dev.sh: these packages are missing; install them as root, then run this again:" >&2
+            echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
+            exit 2
+        fi
+        sudo=(sudo)
+    fi
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+        --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Everything the whole test suite needs.
-install_for_tests() {
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
-        "${WINE_TEST_PACKAGES[@]}" "${WEB_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}"
-    command -v npm >/dev/null || install_missing npm
-}
+# Run as root in a tree that is someone else's (sudo ./dev.sh test), the folders it builds are
+# given to the tree's owner at the end, so a later run without root can build there again.
+if [ "$(id -u)" -eq 0 ] && [ "$(stat -c %u .)" -ne 0 ]; then
+    owner=$(stat -c %u:%g .)
+    trap 'chown -R "$owner" build build-* dist tests/node_modules 2>/dev/null || true' EXIT
+fi
 
 # Configures and builds one of the presets of CMakePresets.json: app, linux, sanitize, windows
 # or web. The suites below chain their steps with && themselves: they run where a failure must
 # not stop the script, and there bash's errexit does not apply.
 build() {
-    cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
+    configure --preset "$1" && cmake --build --preset "$1"
+}
+
+# CMake's configuring, its report shown only when it fails.
+configure() {
+    local report
+    report=$(cmake "$@" 2>&1) || {
+        echo "$report" >&2
+        return 1
+    }
 }
 
 linux_tests() {
@@ -92,7 +130,7 @@ windows_tests() {
 # with the audit tool that tests/package-lock.json pins, and heard with Orca.
 web_tests() {
     # The differential test plays the Linux build's Qt window as the page's reference.
-    cmake --preset linux >/dev/null && cmake --build --preset linux --target qt_replay &&
+    configure --preset linux && cmake --build --preset linux --target qt_replay &&
         build web && (cd tests && npm ci --no-audit --no-fund --loglevel=error) &&
         ctest --preset web
 }
@@ -129,8 +167,12 @@ run_suites() {
 # The release: every artefact built afresh from a committed tree, in folders of its own with
 # every option written out (the build type, hardening, no tests, warnings left as warnings), so
 # nothing from a developer's own builds reaches it; then tested, checksummed and, with
-# STAKORA_SIGNING_KEY set, signed. dist/ appears only once all of it has succeeded.
+# STAKORA_SIGNING_KEY set, signed. dist/ is replaced only once all of it has succeeded.
 release() {
+    if ! git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        echo "release: refused, this tree is not a git checkout: a release is of a commit" >&2
+        exit 1
+    fi
     local dirty
     dirty=$(changes)
     if [ -n "$dirty" ]; then
@@ -140,18 +182,17 @@ release() {
     fi
     local commit
     commit=$(git rev-parse HEAD)
-    rm -rf dist build-release
-    trap 'echo "release: FAILED; dist/ was not made" >&2; rm -rf build-release/dist' ERR
+    rm -rf build-release
+    trap 'echo "release: FAILED; dist/ was left as it was" >&2; rm -rf build-release/dist' ERR
     # The release is only of a commit whose whole test suite is green: the record of an earlier
     # `./dev.sh test` of this very commit, or a run now.
     if [ "$(cat "$TESTED_RECORD" 2>/dev/null)" != "$commit" ]; then
         echo "release: no green ./dev.sh test of $commit recorded; running every suite first"
-        install_for_tests
+        install_for test
         run_suites $ALL_SUITES
         echo "$commit" >"$TESTED_RECORD"
     fi
-    install_missing "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WEB_PACKAGES[@]}" dpkg-dev \
-        gpg
+    install_for release
     local windows_cert=()
     if [ -n "${STAKORA_WINDOWS_CERT:-}" ]; then
         windows_cert=(-DSTAKORA_WINDOWS_CERT="$(realpath "$STAKORA_WINDOWS_CERT")")
@@ -161,15 +202,15 @@ release() {
     local options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DSTAKORA_HARDENING=ON
         -DSTAKORA_BUILD_TESTS=OFF -DSTAKORA_WARNINGS_AS_ERRORS=OFF -DSTAKORA_SANITIZE=OFF
         -DSTAKORA_FUZZ=OFF)
-    cmake -S . -B build-release/linux "${options[@]}" >/dev/null
+    configure -S . -B build-release/linux "${options[@]}"
     cmake --build build-release/linux
     (cd build-release/linux && cpack -G DEB >/dev/null)
-    cmake -S . -B build-release/windows "${options[@]}" \
-        -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" "${windows_cert[@]}" >/dev/null
+    configure -S . -B build-release/windows "${options[@]}" \
+        -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" "${windows_cert[@]}"
     cmake --build build-release/windows
-    NODE_PATH=/usr/share/nodejs cmake -S . -B build-release/web "${options[@]}" \
+    NODE_PATH=/usr/share/nodejs configure -S . -B build-release/web "${options[@]}" \
         -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
-        -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node >/dev/null
+        -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node
     NODE_PATH=/usr/share/nodejs cmake --build build-release/web
     local version dist=build-release/dist
     version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-release/linux/CMakeCache.txt)
@@ -192,6 +233,7 @@ release() {
         changes >&2
         false
     fi
+    rm -rf dist
     mv "$dist" dist
     trap - ERR
     echo "Released $commit:"
@@ -200,13 +242,18 @@ release() {
 
 case "${1:-}" in
 run)
-    install_missing "${BUILD_PACKAGES[@]}"
+    install_for run
     build app
     exec build-app/app/stakora
     ;;
 test)
-    install_for_tests
+    install_for test
     suites=${STAKORA_SUITES:-$ALL_SUITES}
+    if ! git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        echo "dev.sh: not a git checkout: this run is recorded for no commit (a release needs one)"
+        run_suites $suites
+        exit
+    fi
     clean_before=$(changes)
     run_suites $suites
     if [ "$suites" = "$ALL_SUITES" ] && [ -z "$clean_before" ] && [ -z "$(changes)" ]; then
@@ -214,13 +261,13 @@ test)
     fi
     ;;
 sanitize)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    install_for sanitize
     run_suites sanitized
     ;;
 fuzz)
     seconds=${2:-60}
-    install_missing "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
-    cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DSTAKORA_FUZZ=ON >/dev/null
+    install_for fuzz
+    configure -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DSTAKORA_FUZZ=ON
     cmake --build build-fuzz
     targets=(to_single format_amount schedule)
     each=$((seconds / ${#targets[@]}))
@@ -238,14 +285,14 @@ fuzz)
     done
     ;;
 package)
-    install_missing "${BUILD_PACKAGES[@]}" dpkg-dev file "${WINDOWS_PACKAGES[@]}"
+    install_for package
     build linux
     (cd build && cpack -G DEB)
     build windows
     ls -l build/stakora_*.deb build-windows/stakora-*-setup.exe build-windows/stakora-*-win64.zip
     ;;
 web)
-    install_missing "${WEB_PACKAGES[@]}"
+    install_for web
     build web
     echo "Stakora in the browser: http://127.0.0.1:8000/ (Ctrl+C stops the server)"
     exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
@@ -254,10 +301,16 @@ release)
     release
     ;;
 windows)
-    install_missing "${WINDOWS_PACKAGES[@]}"
+    install_for windows
     build windows
     ls -l build-windows/app/stakora.exe build-windows/stakora-*-setup.exe \
         build-windows/stakora-*-win64.zip
+    ;;
+deps)
+    needs "${2:-}" || {
+        echo "usage: ./dev.sh deps run|test|sanitize|fuzz|package|windows|web|release" >&2
+        exit 2
+    }
     ;;
 *)
     awk 'NR > 1 && !/^#/ { exit } NR > 1' "$0" >&2

@@ -2,7 +2,7 @@
 # The version is typed once, in CMakeLists.txt (and recorded in the Debian changelog): no other
 # file of the sources repeats it, in any form an artefact writes it in, so a new version cannot
 # be missed in one of them.
-#   tests/version_test.sh SOURCE_DIR VERSION QUAD   (QUAD: the Windows form, 1.0.0.0)
+#   tests/version_test.sh SOURCE_DIR VERSION QUAD   (QUAD: the Windows form, four numbers)
 set -euo pipefail
 source=${1:?usage: version_test.sh SOURCE_DIR VERSION QUAD} version=${2:?} quad=${3:?}
 cd "$source"

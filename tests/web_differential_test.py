@@ -24,7 +24,9 @@ from web_session import check, perform, session
 SEED = int(os.environ.get("STAKORA_SEED", "20261208"))
 COUNT = int(os.environ.get("STAKORA_SEQUENCES", "20"))
 STAKES = [f"txtPuntata({row})" for row in range(1, 16)]
-OTHERS = ["lblSpesa(3)", "lblVincita(7)", "lblUtile(15)", "Label1(1)", "Label1(5)", "Label1(0)",
+# Where no press can land on the page's box, which lies over the middle of the window: a press
+# on its button would close it, where the desktop's box lies elsewhere.
+OTHERS = ["lblSpesa(3)", "lblVincita(7)", "lblUtile(2)", "Label1(1)", "Label1(5)", "Label1(0)",
           "cmdElabora", "cmdClear"]
 NAMED = ["Backspace", "Delete", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", "Home", "End"]
 
@@ -54,12 +56,13 @@ def sequence(rng):
                                shift=rng.random() < 0.3))
         elif roll < 0.88:
             field = rng.choice(STAKES[:5] + ["txtPremio"])
-            actions.append({"press": field, "at": rng.choice(["left", "right"])})
+            at = "left" if field == "txtPremio" else rng.choice(["left", "right"])  # (OTHERS)
+            actions.append({"press": field, "at": at})
         elif roll < 0.95:
             actions.append({"press": rng.choice(OTHERS)})
         else:  # the prize emptied or a bad number, ELABORA, and the box most often closed
             if rng.random() < 0.5:
-                actions += [{"press": "txtPremio", "at": "right"}] + [key("Backspace")] * 6
+                actions += [{"press": "txtPremio", "at": "left"}] + [key("Delete")] * 6
             else:
                 actions += [{"press": rng.choice(STAKES[:5]), "at": "right"}] + [
                     key(c) for c in "1,,2"]

@@ -63,9 +63,12 @@
     else deliver(action);
   }
 
-  // The box's keys: Enter, Space and Escape close it, once; the rest is dropped.
+  // The box's keys: Enter and Space (with Shift too) and Escape (alone) close it, once, as a
+  // desktop's box closes; the rest is dropped.
   function boxKey(action) {
-    const closing = ["Enter", " ", "Escape"].includes(action.key) && !action.command && !action.alt;
+    const alone = !action.shift && !action.command && !action.alt;
+    const closing = action.key === "Escape" ? alone : ["Enter", " "].includes(action.key) &&
+                                                     !action.command && !action.alt;
     if (closing && box.open) box.close();
   }
 

@@ -111,7 +111,7 @@ def webdriver_actions(actions, places):
         else:
             x, y = places[action["press"]][action.get("at", "middle")]
             # Two presses at one place are two, not a double click.
-            wait = [{"type": "pause", "duration": 600}] if (x, y) in pressed else []
+            wait = [{"type": "pause", "duration": 800}] if (x, y) in pressed else []
             pressed.add((x, y))
             steps = wait + [{"type": "pointerMove", "x": x, "y": y, "origin": "viewport"},
                      {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}]

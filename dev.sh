@@ -244,7 +244,7 @@ case "${1:-}" in
 run)
     install_for run
     build app
-    exec build-app/app/stakora
+    build-app/app/stakora || exit  # (not exec: the folders may still be given back on exit)
     ;;
 test)
     install_for test
@@ -295,7 +295,7 @@ web)
     install_for web
     build web
     echo "Stakora in the browser: http://127.0.0.1:8000/ (Ctrl+C stops the server)"
-    exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
+    python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
     ;;
 release)
     release

@@ -20,9 +20,15 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
-# Every artefact carries the last commit's time, so the same commit always gives the same bytes.
-if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; then
-    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+# Every artefact carries the last commit's time, so the same commit always gives the same bytes;
+# a tree without git (an unpacked archive) carries its last release's, from the changelog.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    if git rev-parse --git-dir >/dev/null 2>&1; then
+        SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+    else
+        SOURCE_DATE_EPOCH=$(date -d "$(sed -n 's/^ -- .*  //p' packaging/debian/changelog |
+            head -n 1)" +%s)
+    fi
     export SOURCE_DATE_EPOCH
 fi
 

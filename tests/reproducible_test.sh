@@ -8,17 +8,23 @@
 set -euo pipefail
 source=$(realpath "${1:?usage: reproducible_test.sh SOURCE_DIR}")
 cd "$source"
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+: "${SOURCE_DATE_EPOCH:?set by ./dev.sh, which runs this test}"
 again=$(mktemp -d /tmp/stakora-again.XXXXXX)
 trap 'rm -rf "$again"' EXIT
 copy=$again/a/copy/of/the/sources
 out=$again/out
 mkdir -p "$copy" "$out"
 
-# The files of the work tree that git does not ignore.
-git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' file; do
-    [ -e "$file" ] && printf '%s\0' "$file"
-done | xargs -0 cp --parents -t "$copy"
+# The files of the work tree that git does not ignore; without git (an unpacked archive), every
+# file but those of the build folders.
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' file; do
+        [ -e "$file" ] && printf '%s\0' "$file"
+    done
+else
+    find . \( -path './build*' -o -path ./.cache -o -path ./dist -o -name node_modules \
+        -o -name __pycache__ \) -prune -o -type f -print0
+fi | xargs -0 cp --parents -t "$copy"
 
 # CPack builds only what it packs (no install-all dependency), so the second build is short.
 (cd build && cpack -G DEB >/dev/null)

@@ -43,6 +43,11 @@ class Session:
         found = self.xdotool("search", "--onlyvisible", "--name", f"^{name}$", check=False)
         return int(found[0]) if found else None
 
+    def shown(self):
+        """The names of the windows on the display."""
+        return [" ".join(self.xdotool("getwindowname", w, check=False))
+                for w in self.xdotool("search", "--onlyvisible", "--name", "", check=False)]
+
     def keys(self, *keys):
         self.xdotool("key", "--delay", "30", *keys)
 
@@ -82,7 +87,9 @@ def run(program, window_manager, wine):
             start_window_manager(session.env, runtime.name)
         app = subprocess.Popen(command, env=dict(session.env, **environment))
         # A fresh Wine prefix is made as the program first starts, slowly on a busy machine.
-        window = wait_for(lambda: session.find(CAPTION), "the window", timeout=180)
+        ran = lambda: "runs" if app.poll() is None else f"ended ({app.returncode})"
+        window = wait_for(lambda: session.find(CAPTION), lambda: f"the window: the program "
+                          f"{ran()}, the display shows {session.shown()}", timeout=180)
         wait_for(lambda: blank(session.pixels(window, VINCITA_1)), "the first paint")
         if not window_manager and not wine:  # the designed size, with nothing to change it
             geometry = session.x.create_resource_object("window", window).get_geometry()

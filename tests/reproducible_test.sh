@@ -15,16 +15,10 @@ copy=$again/a/copy/of/the/sources
 out=$again/out
 mkdir -p "$copy" "$out"
 
-# The files of the work tree that git does not ignore; without git (an unpacked archive), every
-# file but those of the build folders.
-if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-    git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' file; do
-        [ -e "$file" ] && printf '%s\0' "$file"
-    done
-else
-    find . \( -path './build*' -o -path ./.cache -o -path ./dist -o -name node_modules \
-        -o -name __pycache__ \) -prune -o -type f -print0
-fi | xargs -0 cp --parents -t "$copy"
+# The files of the tree but what .gitignore leaves out, in a checkout as in an unpacked archive.
+find . \( -name .git -o -path './build*' -o -path ./.cache -o -path ./dist -o -name node_modules \
+    -o -name __pycache__ -o -name compile_commands.json \) -prune -o -type f -print0 |
+    xargs -0 cp --parents -t "$copy"
 
 # CPack builds only what it packs (no install-all dependency), so the second build is short.
 (cd build && cpack -G DEB >/dev/null)

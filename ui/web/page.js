@@ -256,20 +256,17 @@
     });
   }
 
-  // Runs `then` once, after the next frame has painted; a hidden page paints no frames. It waits
-  // at most 100 ms for the frame, or, when `painted` must hold, as long as the page is shown.
-  function afterFrame(then, painted = false) {
+  // Runs `then` once, after the next frame has painted; a hidden page paints no frames.
+  function afterFrame(then) {
     let done = false;
     const once = () => {
       if (!done) {
         done = true;
-        document.removeEventListener("visibilitychange", once);
         then();
       }
     };
     requestAnimationFrame(() => setTimeout(once, 0));
-    if (painted && !document.hidden) document.addEventListener("visibilitychange", once);
-    else setTimeout(once, 100);
+    setTimeout(once, 100);
   }
 
   // An action the page could not hand over: told in the program's box, then skipped.
@@ -315,9 +312,8 @@
       // The handler goes on once the box is closed, so the focus it sets then stays; and only
       // after the page has painted without the box, so that the browser has told a screen
       // reader of the closed box before it moves the focus (Firefox would otherwise report
-      // the caret in the field before the focus, which Orca then leaves unsaid), however long
-      // a loaded machine takes to paint.
-      box.addEventListener("close", () => afterFrame(() => act(wakeUp), true), { once: true });
+      // the caret in the field before the focus, which Orca then leaves unsaid).
+      box.addEventListener("close", () => afterFrame(() => act(wakeUp)), { once: true });
       box.showModal();
       input.boxOpened();
       // A screen reader moves into a modal box without reading it; the text put into the box's

@@ -8,6 +8,8 @@
 (function () {
   const ELABORA_CLICK = 0, CLEAR_CLICK = 1, PREMIO_KEY = 2, PUNTATA_FOCUS = 3, PUNTATA_KEY = 4;
   const ENTER = 13, BACKSPACE = 8;
+  const BOX_LEAVES_AFTER_MS = 1000;
+  let boxesShown = 0;
   const input = window.stakoraInput;
   let starting = true; // the program is starting: the user may already be in a field
 
@@ -309,12 +311,39 @@
       // The outcome of an earlier command is not news: the page's status region would be read
       // again when the box closes and the page comes back.
       byId("announce").textContent = "";
-      // The handler goes on once the box is closed, so the focus it sets then stays; and only
-      // after the page has painted without the box, so that the browser has told a screen
-      // reader of the closed box before it moves the focus (Firefox would otherwise report
-      // the caret in the field before the focus, which Orca then leaves unsaid).
-      box.addEventListener("close", () => afterFrame(() => act(wakeUp)), { once: true });
-      box.showModal();
+      // The box is modal as a desktop's: the rest of the page is inert while it is open. It is
+      // not the browser's modal dialog, whose closing takes the box, with the focus in it, out
+      // of the page at once: a screen reader whose focus is in a box that leaves the page moves
+      // it, without a word, to wherever the caret is by then, so the field the handler enters
+      // next would go unsaid (Orca in Firefox). Here the focus leaves the box first; the box,
+      // closed but still in the page, unseen ("leaving"), goes a while after the handler has
+      // moved the focus: Firefox tells of a focus some frames late when the page has just
+      // changed, and a screen reader has to have followed it out of the box by then.
+      const shown = ++boxesShown;
+      const before = document.activeElement;
+      const rest = Array.from(document.body.children).filter((element) => element !== box);
+      for (const element of rest) element.inert = true;
+      // Closed, however it was, the box gives the focus back at once, before the next key.
+      const closing = new MutationObserver(() => {
+        if (box.open) return;
+        closing.disconnect();
+        for (const element of rest) element.inert = false;
+        const active = document.activeElement;
+        if (before && (!active || active === document.body || box.contains(active))) before.focus();
+      });
+      closing.observe(box, { attributes: true, attributeFilter: ["open"] });
+      box.addEventListener("close", () => {
+        // The handler goes on once the box is closed, so the focus it sets then stays.
+        afterFrame(() => {
+          act(wakeUp);
+          setTimeout(() => {
+            if (boxesShown === shown && !box.open) box.classList.remove("leaving");
+          }, BOX_LEAVES_AFTER_MS);
+        });
+      }, { once: true });
+      box.classList.add("leaving");
+      box.show();
+      box.querySelector("button").focus();
       input.boxOpened();
       // A screen reader moves into a modal box without reading it; the text put into the box's
       // live region once it is open is read, once.

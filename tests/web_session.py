@@ -94,10 +94,8 @@ class Server:
                 pass
 
             def handle(self):
-                try:
+                with contextlib.suppress(ConnectionError):  # a page left as a file came: a reload
                     super().handle()
-                except ConnectionError:  # a page left while a file was on its way: a reload
-                    pass
 
         self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"

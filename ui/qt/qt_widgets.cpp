@@ -11,6 +11,13 @@
 namespace stakora::qt {
 
 void TextField::keyPressEvent(QKeyEvent* event) {
+    takeKey(event);
+    if (keyDone) {
+        keyDone();
+    }
+}
+
+void TextField::takeKey(QKeyEvent* event) {
     const int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     // A standard desktop field deletes no words: Ctrl or Alt with Backspace types a character

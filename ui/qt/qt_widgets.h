@@ -16,6 +16,7 @@ class TextField final : public QLineEdit {
   public:
     std::function<int(int)> keyPress;               // returns the code to type, 0 to discard
     std::function<void(Qt::FocusReason)> gotFocus;  // after the toolkit has placed the caret
+    std::function<void()> keyDone;                  // once a key is done with, handler and all
 
     explicit TextField(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
         setAcceptDrops(false);
@@ -32,6 +33,8 @@ class TextField final : public QLineEdit {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    void takeKey(QKeyEvent* event);
+
     bool mouseFocus_ = false;
     bool swallowing_ = false;
 };

@@ -211,6 +211,7 @@ QWidget* QtWindowPort::create(const ControlLayout& c, QWidget* parent) {
             field->setMaxLength(std::numeric_limits<int>::max());
             field->setAlignment(toQt(c.align));
             field->setAccessibleName(QString::fromStdString(stakora::accessibleName(*ref)));
+            field->keyDone = [this] { takeQueuedTabs(); };
             if (ref->control == Control::txtPremio) {
                 premio_ = field;
                 field->keyPress = [this](int code) {
@@ -341,9 +342,20 @@ bool QtWindowPort::setFocus(ControlRef control) {
 
 void QtWindowPort::sendTab() {
     // Queued: the focus moves on after the running handler has returned, from whichever
-    // control has the focus then.
+    // control has the focus then, and before any later input, as a message posted to a Windows
+    // window comes before the keys still in its queue. A queued call alone comes after every
+    // key Qt has already read from the display: typed ahead of a busy program, those keys
+    // would land in the field the Tab leaves. So a field takes the Tab as soon as it is done
+    // with its key; the queued call is for a handler that no key ran.
+    ++queuedTabs_;
     QMetaObject::invokeMethod(
-        this, [this] { focusNextChild(); }, Qt::QueuedConnection);
+        this, [this] { takeQueuedTabs(); }, Qt::QueuedConnection);
+}
+
+void QtWindowPort::takeQueuedTabs() {
+    for (; queuedTabs_ > 0; --queuedTabs_) {
+        focusNextChild();
+    }
 }
 
 void QtWindowPort::messageBox(const std::string& prompt, const std::string& title) {

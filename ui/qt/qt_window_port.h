@@ -52,8 +52,10 @@ class QtWindowPort final : public QWidget, public WindowPort {
   private:
     void build();
     QWidget* create(const ControlLayout& layout, QWidget* parent);
+    void takeQueuedTabs();
 
     WindowEvents* events_ = nullptr;
+    int queuedTabs_ = 0;
     std::map<std::string, QWidget*> byId_;
     TextField* premio_ = nullptr;
     std::array<TextField*, ROW_COUNT + 1> puntata_{};            // [1] to [ROW_COUNT]
